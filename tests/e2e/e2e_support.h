@@ -1,0 +1,56 @@
+// Helpers of the end-to-end tests: the program under test and a scratch directory per test.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/process.h"
+#include "support/psd_writer.h"
+
+namespace varnholt::fixtures {
+
+// The program under test: the native build, or the path and launcher given in the environment
+// (VARNHOLT_PROGRAM, and VARNHOLT_LAUNCHER such as "wine" for the Windows build).
+inline std::vector<std::string> ProgramCommand() {
+  std::vector<std::string> command;
+  if (const char* launcher = std::getenv("VARNHOLT_LAUNCHER"); launcher != nullptr && *launcher != '\0')
+    command.emplace_back(launcher);
+  const char* program = std::getenv("VARNHOLT_PROGRAM");
+  command.emplace_back(program != nullptr && *program != '\0' ? program : VARNHOLT_PROGRAM);
+  return command;
+}
+
+// The module name that the failure report gives for the program under test.
+inline std::string ProgramModuleName() {
+  return std::filesystem::path(ProgramCommand().back()).filename().string();
+}
+
+// Runs the program with the arguments in the directory, feeding `input` on standard input.
+inline TProcessResult RunVarnholt(const std::vector<std::string>& arguments, const std::string& input,
+                                  const std::filesystem::path& directory) {
+  std::vector<std::string> argv = ProgramCommand();
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  return RunProcess(argv, input, directory.string());
+}
+
+// A fresh, empty directory for one test, removed when the test ends.
+class TScratchDirectory {
+ public:
+  TScratchDirectory() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "varnholt-XXXXXX").string();
+    Path = mkdtemp(pattern.data());
+  }
+  ~TScratchDirectory() {
+    std::error_code ignored;
+    std::filesystem::permissions(Path, std::filesystem::perms::owner_all, ignored);
+    std::filesystem::remove_all(Path, ignored);
+  }
+  std::filesystem::path Path;
+};
+
+inline const std::string Banner =
+    "Varnholt 0.1\r\nPSD sprite sheets to Filmstrip cursor strips, by the Varnholt developers\r\n\r\n";
+
+}  // namespace varnholt::fixtures
