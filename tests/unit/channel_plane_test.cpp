@@ -109,7 +109,7 @@ TEST(ChannelPlane, ChannelThatDecodesShortKeepsThePreviousChannelsEnd) {
 TEST(ChannelPlane, EmptyPlaneReadsNoRawBytesButStillConsumesCompressedBlocks) {
   const TWordArray noTable;
   for (const TPsdHeader& header : {Header(0, 5), Header(5, 0), Header(0, 0)}) {
-    SCOPED_TRACE(testing::Message() << header.Rows << " x " << header.Columns);
+    SCOPED_TRACE(testing::Message() << uint32_t{header.Rows} << " x " << uint32_t{header.Columns});
     TRecordingStream input({1, 2, 3});
     TByteArray plane;
     CreateChannelPlane(header, plane);
