@@ -50,6 +50,25 @@ class TScratchDirectory {
   std::filesystem::path Path;
 };
 
+// The failure report as the program writes it, with "########" where the code address stands.
+inline std::string FailureReport(const std::string& className, const std::string& message) {
+  return "Exception " + className + " in module " + ProgramModuleName() + " at ########.\r\n" + message +
+         ".\r\n\r\n";
+}
+
+// The output with the eight hexadecimal digits of a failure report's code address masked, so that
+// a whole run's output can be compared with FailureReport; anything else is left as it stands.
+inline std::string MaskFailureAddress(std::string output) {
+  const std::string head = "Exception ";
+  const size_t report = output.find(head);
+  if (report == std::string::npos) return output;
+  const size_t at = output.find(" at ", report);
+  if (at == std::string::npos || at + 13 > output.size() || output[at + 12] != '.') return output;
+  const std::string address = output.substr(at + 4, 8);
+  if (address.find_first_not_of("0123456789ABCDEF") != std::string::npos) return output;
+  return output.replace(at + 4, 8, "########");
+}
+
 inline const std::string Banner =
     "Varnholt 0.1\r\nPSD sprite sheets to Filmstrip cursor strips, by the Varnholt developers\r\n\r\n";
 
