@@ -25,9 +25,11 @@ const char* TestPsdHeader(const TPsdHeader& header) {
 }
 
 void CheckPsdSizes(const TPsdHeader& header) {
+  // Rows and Columns are each below 2^31 before they are multiplied, so no 64-bit product wraps;
+  // the bound on Rows x Columns is that of the pixel buffer, Rows x Columns x 4 + 36.
   const int64_t rows = header.Rows;
   const int64_t columns = header.Columns;
-  if (rows > INT32_MAX || columns > INT32_MAX || rows * columns * 4 + 36 > INT32_MAX ||
+  if (rows > INT32_MAX || columns > INT32_MAX || rows * columns > (INT32_MAX - 36) / 4 ||
       2 * int64_t{header.Channels} * rows > INT32_MAX)
     RaiseFailure("ERangeError", "Range check error");
 }
