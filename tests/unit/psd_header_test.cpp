@@ -87,11 +87,12 @@ TEST(PsdHeader, ConvertsTheNumericFieldsAndIgnoresVersionAndReserved) {
   TBytesStream input(file);
   TPsdHeader header;
   ASSERT_TRUE(ReadPsdHeader(input, header));
-  EXPECT_EQ(header.Channels, 65535);
-  EXPECT_EQ(header.Rows, 0x01020304u);
-  EXPECT_EQ(header.Columns, 0x00000506u);
-  EXPECT_EQ(header.Depth, 8);
-  EXPECT_EQ(header.Mode, 3);
+  // Copied out of the packed record, which gtest would bind by reference.
+  EXPECT_EQ(int{header.Channels}, 65535);
+  EXPECT_EQ(uint32_t{header.Rows}, 0x01020304u);
+  EXPECT_EQ(uint32_t{header.Columns}, 0x00000506u);
+  EXPECT_EQ(int{header.Depth}, 8);
+  EXPECT_EQ(int{header.Mode}, 3);
   EXPECT_EQ(TestPsdHeader(header), nullptr);
   header.Channels = 4;
   EXPECT_EQ(TestPsdHeader(header), nullptr);
