@@ -1,6 +1,7 @@
 // The POSIX host: console on file descriptors 0 and 1, files through the system calls, pages from
 // mmap. POSIX has no sharing modes, so the held input is guarded by an exclusive flock against a
-// second Varnholt, and by its device and inode against being overwritten by this one.
+// second Varnholt (opening it as its input or saving over it), and by its device and inode against
+// being overwritten by this one.
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -188,10 +189,12 @@ class TPosixFileSystem : public TFileSystem {
     if (descriptor < 0) return -1;
     struct stat status;
     // The held input, by whatever path or link, is never overwritten; a file with no write
-    // permission bit is read-only even to root; a FIFO could hold the run forever.
+    // permission bit is read-only even to root; a FIFO could hold the run forever; a file that
+    // another Varnholt holds as its input is in use.
     const bool refused = fstat(descriptor, &status) != 0 ||
                          (HeldInput.Held && status.st_dev == HeldInput.Device && status.st_ino == HeldInput.Inode) ||
                          (status.st_mode & 0222) == 0 || S_ISFIFO(status.st_mode) || S_ISDIR(status.st_mode) ||
+                         (flock(descriptor, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) ||
                          (S_ISREG(status.st_mode) && ftruncate(descriptor, 0) != 0) ||
                          fcntl(descriptor, F_SETFL, 0) != 0;
     if (refused) {

@@ -1,5 +1,7 @@
 // The Filmstrip file on disk: its exact bytes, and what happens to files that are in the way.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +11,18 @@ namespace varnholt::fixtures {
 namespace {
 
 namespace fs = std::filesystem;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool AddressSanitizerBuild = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool AddressSanitizerBuild = true;
+#else
+constexpr bool AddressSanitizerBuild = false;
+#endif
+#else
+constexpr bool AddressSanitizerBuild = false;
+#endif
 
 const std::string AllPrompts =
     "Enter cursor frame height: Enter cursor leading frame height: Enter frames per seconds: ";
@@ -153,6 +167,44 @@ TEST(OutputFile, AReadOnlyOutputIsLeftAsItWasEvenForRoot) {
   struct stat status;
   ASSERT_EQ(stat(output.c_str(), &status), 0);
   EXPECT_EQ(status.st_mode & 07777, 0444u);
+}
+
+TEST(OutputFile, AnOutputHeldByAnotherRunIsInUse) {
+  if (ProgramCommand().size() > 1) GTEST_SKIP() << "flock: POSIX host only";
+  TScratchDirectory scratch;
+  const Bytes psd = WritePsd(TwoByThree(0));
+  WriteFileBytes((scratch.Path / "art.psd").string(), psd);
+  const std::string output = (scratch.Path / "art.flm").string();
+  const Bytes held = WritePsd(TwoByThree(1));
+  WriteFileBytes(output, held);
+  // This test holds the file the way a second Varnholt holds the document it converts.
+  const int descriptor = open(output.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(descriptor, 0);
+  ASSERT_EQ(flock(descriptor, LOCK_EX | LOCK_NB), 0);
+  const TProcessResult run = RunVarnholt({"art.psd"}, "1\n0\n5\n", scratch.Path);
+  close(descriptor);
+  ExpectSaveFailure(scratch, "art.psd", run, CannotCreate(scratch, "art.flm"), psd);
+  EXPECT_EQ(ReadFileBytes(output), held);
+}
+
+TEST(OutputFile, ABufferBeyondTheMemoryLimitLeavesTheOutputAsItWas) {
+  if (AddressSanitizerBuild) GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
+  if (ProgramCommand().size() > 1) GTEST_SKIP() << "address space limit: POSIX host only";
+  TScratchDirectory scratch;
+  // 10000 x 10000: the plane (100 MB) fits under the limit, the pixel buffer (400 MB) does not.
+  // The document holds no channel data; the buffer is sized before any of it would be read.
+  TPsdFixture psd;
+  psd.Rows = 10000;
+  psd.Columns = 10000;
+  WriteFileBytes((scratch.Path / "art.psd").string(), WritePsd(psd));
+  const Bytes old = {'o', 'l', 'd'};
+  WriteFileBytes((scratch.Path / "art.flm").string(), old);
+  std::vector<std::string> command = ProgramCommand();
+  command.push_back("art.psd");
+  const TProcessResult run = RunProcess(command, "1\n0\n5\n", scratch.Path.string(), 256L << 20);
+  ExpectSaveFailure(scratch, "art.psd", run,
+                    FailureReport("EStreamError", "Out of memory while expanding memory stream"), WritePsd(psd));
+  EXPECT_EQ(ReadFileBytes((scratch.Path / "art.flm").string()), old);
 }
 
 TEST(OutputFile, ADirectoryOfTheOutputNameCannotBeCreated) {
