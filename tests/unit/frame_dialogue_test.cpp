@@ -33,14 +33,16 @@ Bytes ExpectedTail(uint32_t frameCount, uint16_t width, uint16_t frameHeight, ui
 }
 
 TEST(ConsoleReadLine, SplitsAtLineFeedOrCarriageReturnLineFeed) {
-  // The long line crosses several reads of the device, with its CR and LF in different reads.
-  const std::string longLine(4095, '7');
-  TMemoryConsoleDevice device("one\ntwo\r\n\r\n\nin\rside\r\r\n" + longLine + "\r\n" + longLine + longLine +
+  // The console reads 4096 bytes at a time: the first long line ends with its CR as the last byte
+  // of the first read and its LF as the first of the second; the next one spans three reads.
+  const std::string head = "one\ntwo\r\n\r\n\nin\rside\r\r\n";
+  const std::string longLine(4095 - head.size(), '7');
+  TMemoryConsoleDevice device(head + longLine + "\r\n" + longLine + longLine + longLine + longLine +
                               "\nlast without end\r");
   TConsole console(device);
   for (const std::string& expected :
        {std::string("one"), std::string("two"), std::string(""), std::string(""), std::string("in\rside\r"), longLine,
-        longLine + longLine, std::string("last without end\r"), std::string(""), std::string("")})
+        longLine + longLine + longLine + longLine, std::string("last without end\r"), std::string(""), std::string("")})
     EXPECT_EQ(console.ReadLine(), expected);
   EXPECT_EQ(device.InputRead, device.Input.size());
 }
