@@ -257,6 +257,11 @@ void PrepareHost() {
   // A closed pipe or a file size limit must end in a failure report, never in a signal.
   signal(SIGPIPE, SIG_IGN);
   signal(SIGXFSZ, SIG_IGN);
+  // A standard stream that was closed keeps its number taken, open the wrong way round: using it
+  // still fails as on a closed stream, and the input or output file can never land on it, where
+  // the questions would read the document as answers.
+  for (int stream = STDIN_FILENO; stream <= STDERR_FILENO; ++stream)
+    if (fcntl(stream, F_GETFD) < 0 && errno == EBADF) open("/dev/null", stream == STDIN_FILENO ? O_WRONLY : O_RDONLY);
 }
 
 }  // namespace varnholt

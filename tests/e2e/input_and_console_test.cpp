@@ -186,5 +186,35 @@ TEST(Console, AnUnwritableStandardOutputEndsTheRunWithStatusOne) {
   close(broken[1]);
 }
 
+// With standard input closed the questions fail to read; the input file, opened on the lowest free
+// descriptor, must not stand in for standard input and give its own bytes as the answers.
+TEST(Console, AClosedStandardInputIsAFailedReadNotTheDocument) {
+  TScratchDirectory scratch;
+  TPsdFixture psd;
+  psd.Rows = 1;
+  psd.Columns = 8;
+  psd.Planes = {{'1', '\n', '0', '\n', '1', '\n', 0, 0}, Bytes(8, 0), Bytes(8, 0), Bytes(8, 0)};
+  WriteFileBytes((scratch.Path / "answers.psd").string(), WritePsd(psd));
+  int out[2], errors[2];
+  ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
+  ASSERT_EQ(pipe2(errors, O_CLOEXEC), 0);
+  const pid_t child = StartVarnholt({"answers.psd"}, scratch.Path, -1, out[1], errors[1]);
+  close(out[1]);
+  close(errors[1]);
+  const std::string output = ReadAll(out[0]);
+  const std::string stderrText = ReadAll(errors[0]);
+  close(out[0]);
+  close(errors[0]);
+  const int status = WaitFor(child);
+
+  const std::string head = Banner + "Enter cursor frame height: Exception EInOutError in module " +
+                           ProgramModuleName() + " at ";
+  const std::string address = output.size() >= head.size() + 8 ? output.substr(head.size(), 8) : "";
+  EXPECT_EQ(output, head + address + ".\r\nI/O error 9.\r\n\r\n");
+  EXPECT_EQ(stderrText, "");
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+  EXPECT_FALSE(std::filesystem::exists(scratch.Path / "answers.flm"));
+}
+
 }  // namespace
 }  // namespace varnholt::fixtures
