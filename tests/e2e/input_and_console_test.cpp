@@ -63,11 +63,18 @@ std::string ReadAll(int fd) {
   return text;
 }
 
-// Whether the process holds a flock, as the kernel lists it.
-bool HoldsFlock(pid_t pid) {
+// Whether the process holds a flock on the file, as the kernel lists it: "n: FLOCK ADVISORY WRITE
+// pid maj:min:inode ...". Either the process number or the inode identifies it, whichever the
+// process namespace and the file system let this test see as the kernel does.
+bool HoldsFlock(pid_t holder, const std::filesystem::path& file) {
+  struct stat status;
+  if (stat(file.c_str(), &status) != 0) return false;
+  const std::string pid = " " + std::to_string(holder) + " ";
+  const std::string inode = ":" + std::to_string(status.st_ino) + " ";
   std::ifstream locks("/proc/locks");
   for (std::string line; std::getline(locks, line);)
-    if (line.find(" FLOCK ") != std::string::npos && line.find(" " + std::to_string(pid) + " ") != std::string::npos)
+    if (line.find(" FLOCK ") != std::string::npos &&
+        (line.find(pid) != std::string::npos || line.find(inode) != std::string::npos))
       return true;
   return false;
 }
@@ -121,9 +128,9 @@ TEST(Input, ASecondRunCannotOpenAHeldInput) {
   close(answers[0]);
   close(quiet);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (!HoldsFlock(first) && std::chrono::steady_clock::now() < deadline)
+  while (!HoldsFlock(first, scratch.Path / "held.psd") && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  const bool held = HoldsFlock(first);
+  const bool held = HoldsFlock(first, scratch.Path / "held.psd");
 
   const TProcessResult second = RunVarnholt({"held.psd"}, "", scratch.Path);
   close(answers[1]);  // the first run's answers end: it fails at the first question
