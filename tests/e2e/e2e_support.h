@@ -27,6 +27,23 @@ inline std::string ProgramModuleName() {
   return std::filesystem::path(ProgramCommand().back()).filename().string();
 }
 
+// Whether the program under test is Varnholt.exe run by Wine. Tests of what only POSIX has (FIFOs,
+// flock, /dev/full, permission bits) skip themselves then, and tests of what only Windows has
+// (short names, typed command lines, sharing modes) run only then:
+//   if (ProgramRunsUnderWine()) GTEST_SKIP() << "POSIX only: <what>";
+inline bool ProgramRunsUnderWine() {
+  const std::vector<std::string> command = ProgramCommand();
+  return command.size() > 1 && std::filesystem::path(command.front()).filename() == "wine";
+}
+
+// A path of the build machine as Wine's programs see it: on drive Z:, which maps the root.
+inline std::string WinePath(const std::filesystem::path& path) {
+  std::string windows = "Z:" + std::filesystem::absolute(path).lexically_normal().string();
+  for (char& c : windows)
+    if (c == '/') c = '\\';
+  return windows;
+}
+
 // Runs the program with the arguments in the directory, feeding `input` on standard input.
 inline TProcessResult RunVarnholt(const std::vector<std::string>& arguments, const std::string& input,
                                   const std::filesystem::path& directory) {
