@@ -112,6 +112,10 @@ class TWindowsFileSystem : public TFileSystem {
   }
 
   void SaveNewFile(const std::string& path, const uint8_t* bytes, size_t count) override {
+    // Windows refuses to empty a read-only file; Wine run by root does not, so ask first.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+      RaiseFailure("EFCreateError", "Cannot create file " + path);
     const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) RaiseFailure("EFCreateError", "Cannot create file " + path);

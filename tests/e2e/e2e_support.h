@@ -44,6 +44,11 @@ inline std::string WinePath(const std::filesystem::path& path) {
   return windows;
 }
 
+// A path as the program under test names it in its messages: as it stands, or in Wine's form.
+inline std::string ProgramPath(const std::filesystem::path& path) {
+  return ProgramRunsUnderWine() ? WinePath(path) : path.string();
+}
+
 // Runs the program with the arguments in the directory, feeding `input` on standard input.
 inline TProcessResult RunVarnholt(const std::vector<std::string>& arguments, const std::string& input,
                                   const std::filesystem::path& directory) {
