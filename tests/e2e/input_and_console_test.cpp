@@ -69,13 +69,30 @@ std::string ReadAll(int fd) {
 bool HoldsFlock(pid_t holder, const std::filesystem::path& file) {
   struct stat status;
   if (stat(file.c_str(), &status) != 0) return false;
-  const std::string pid = " " + std::to_string(holder) + " ";
-  const std::string inode = ":" + std::to_string(status.st_ino) + " ";
+  // Built by appending: g++ 12 warns (-Wrestrict) on "literal" + std::string.
+  std::string pid = std::to_string(holder);
+  pid.insert(pid.begin(), ' ');
+  pid += ' ';
+  std::string inode = std::to_string(status.st_ino);
+  inode.insert(inode.begin(), ':');
+  inode += ' ';
   std::ifstream locks("/proc/locks");
   for (std::string line; std::getline(locks, line);)
     if (line.find(" FLOCK ") != std::string::npos &&
         (line.find(pid) != std::string::npos || line.find(inode) != std::string::npos))
       return true;
+  return false;
+}
+
+// Whether any process has the file open. Under Wine the wineserver opens the files of every
+// Windows program, and its sharing check stands from the moment it has opened one.
+bool AnyProcessHasOpen(const std::filesystem::path& file) {
+  const std::filesystem::path target = std::filesystem::canonical(file);
+  std::error_code ignored;
+  for (const auto& process : std::filesystem::directory_iterator("/proc", ignored)) {
+    for (const auto& descriptor : std::filesystem::directory_iterator(process.path() / "fd", ignored))
+      if (std::filesystem::read_symlink(descriptor.path(), ignored) == target) return true;
+  }
   return false;
 }
 
@@ -91,6 +108,8 @@ TEST(Input, OnlyTheLastArgumentIsOpened) {
 }
 
 TEST(Input, ArgumentsAfterAnEmptyOneAreNotCounted) {
+  // Windows has no empty argument before others: two quotes where one begins are skipped.
+  if (ProgramRunsUnderWine()) GTEST_SKIP() << "an empty argument: POSIX host only";
   TScratchDirectory scratch;
   const TProcessResult run = RunVarnholt({"", "b.psd"}, "", scratch.Path);
   EXPECT_EQ(run.Output, Banner + "  USAGE: \r\n    Varnholt <file.psd>\r\n");
@@ -128,9 +147,13 @@ TEST(Input, ASecondRunCannotOpenAHeldInput) {
   close(answers[0]);
   close(quiet);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (!HoldsFlock(first, scratch.Path / "held.psd") && std::chrono::steady_clock::now() < deadline)
+  const auto holds = [&] {
+    return ProgramRunsUnderWine() ? AnyProcessHasOpen(scratch.Path / "held.psd")
+                                  : HoldsFlock(first, scratch.Path / "held.psd");
+  };
+  while (!holds() && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  const bool held = HoldsFlock(first, scratch.Path / "held.psd");
+  const bool held = holds();
 
   const TProcessResult second = RunVarnholt({"held.psd"}, "", scratch.Path);
   close(answers[1]);  // the first run's answers end: it fails at the first question

@@ -76,10 +76,14 @@ class WindowsProgram : public testing::Test {
   TScratchDirectory Scratch;
 };
 
-TEST_F(WindowsProgram, TwoQuotesAloneAreNoArgument) {
-  const TProcessResult run = RunTyped("\"\"", "", Scratch.Path);
-  EXPECT_EQ(run.Output, Banner + "  USAGE: \r\n    Varnholt <file.psd>\r\n");
-  EXPECT_EQ(run.ExitStatus, 0);
+TEST_F(WindowsProgram, TwoQuotesAreNoArgument) {
+  const TProcessResult alone = RunTyped("\"\"", "", Scratch.Path);
+  EXPECT_EQ(alone.Output, Banner + "  USAGE: \r\n    Varnholt <file.psd>\r\n");
+  EXPECT_EQ(alone.ExitStatus, 0);
+  // Nor do they end the arguments, as an empty argument would on POSIX.
+  const TProcessResult before = RunTyped("\"\" b.psd", "", Scratch.Path);
+  EXPECT_EQ(MaskFailureAddress(before.Output), Banner + FailureReport("EFOpenError", "Cannot open file b.psd"));
+  EXPECT_EQ(before.ExitStatus, 1);
 }
 
 TEST_F(WindowsProgram, OnlyTheLastArgumentIsOpened) {
