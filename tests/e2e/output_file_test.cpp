@@ -168,7 +168,7 @@ TEST(OutputFile, AReadOnlyOutputIsLeftAsItWasEvenForRoot) {
 }
 
 TEST(OutputFile, AnOutputHeldByAnotherRunIsInUse) {
-  if (ProgramCommand().size() > 1) GTEST_SKIP() << "flock: POSIX host only";
+  if (ProgramRunsUnderWine()) GTEST_SKIP() << "flock: POSIX host only";
   TScratchDirectory scratch;
   const Bytes psd = WritePsd(TwoByThree(0));
   WriteFileBytes((scratch.Path / "art.psd").string(), psd);
@@ -187,7 +187,7 @@ TEST(OutputFile, AnOutputHeldByAnotherRunIsInUse) {
 
 TEST(OutputFile, ABufferBeyondTheMemoryLimitLeavesTheOutputAsItWas) {
   if (AddressSanitizerBuild) GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
-  if (ProgramCommand().size() > 1) GTEST_SKIP() << "address space limit: POSIX host only";
+  if (ProgramRunsUnderWine()) GTEST_SKIP() << "address space limit: POSIX host only";
   TScratchDirectory scratch;
   // 10000 x 10000: the plane (100 MB) fits under the limit, the pixel buffer (400 MB) does not.
   // The document holds no channel data; the buffer is sized before any of it would be read.
