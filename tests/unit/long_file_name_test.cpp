@@ -1,6 +1,6 @@
 // Output naming: extension change, directory part and the input's stored long name, with Windows
-// paths against a fake directory table. The hosts' own file systems: long_file_name_posix_test.cpp,
-// long_file_name_windows_test.cpp.
+// paths against a fake directory table. The hosts' own file systems: long_file_name_posix_test.cpp
+// and host_windows_test.cpp.
 #include <gtest/gtest.h>
 
 #include "driver/long_file_name.h"
