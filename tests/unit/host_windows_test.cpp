@@ -148,6 +148,22 @@ TEST_F(WindowsHost, ShortNamesAndOtherLettersResolveToTheStoredLongNames) {
   EXPECT_EQ(storedName, "hero walk.psd");
 }
 
+// The host's paths follow the active code page. In code page 932 (Shift JIS; Wine takes it from a
+// Japanese locale: the test unit_tests.CodePage932) 表 is the bytes 95 5C, and its second byte is
+// no backslash; in a single-byte code page it is one.
+TEST(WindowsPathSyntax, FollowsTheActiveCodePage) {
+  const TPathSyntax& syntax = HostFileSystem().Syntax();
+  const std::string path = "C:\\Art\\a.b\x95\x5C";
+  if (GetACP() == 932) {
+    EXPECT_EQ(ChangeExtension(path, ".flm", syntax), "C:\\Art\\a.flm");
+    EXPECT_EQ(ExtractDirectory(path, syntax), "C:\\Art\\");
+  } else {
+    ASSERT_FALSE(IsDBCSLeadByte(0x95)) << "code page " << GetACP();
+    EXPECT_EQ(ChangeExtension(path, ".flm", syntax), path + ".flm");
+    EXPECT_EQ(ExtractDirectory(path, syntax), path);
+  }
+}
+
 TEST_F(WindowsHost, TheModuleIsNamedWithoutItsDirectory) {
   EXPECT_EQ(HostModuleName(0, nullptr), "unit_tests.exe");
 }
