@@ -39,10 +39,10 @@ TProcessResult RunTyped(const std::string& arguments, const std::string& input, 
 // The short alternative name that Wine gives the entry `name` of the directory, as "dir /x" lists
 // it: the column in front of the long name.
 std::string ShortName(const std::filesystem::path& directory, const std::string& name) {
-  std::string line = "@dir /x ";
-  line += Quoted(WinePath(directory));
-  line += "\r\n";
-  const TProcessResult listing = RunBatch(line, "", directory);
+  std::string command = "@dir /x ";
+  command += Quoted(WinePath(directory));
+  command += "\r\n";
+  const TProcessResult listing = RunBatch(command, "", directory);
   std::istringstream lines(listing.Output);
   for (std::string line; std::getline(lines, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
