@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int32_t LargestCapacity = 1 << 16;
+constexpr int32_t LargestCapacity = 1 << 12;  // 32 of the longest packets: small areas, fast runs
 constexpr size_t Guard = 64;
 
 // Earlier content of the destination: varied, so that a stray write of the same value as a

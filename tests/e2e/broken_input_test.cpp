@@ -343,5 +343,24 @@ TEST(BrokenInput, HugeClaimsUnderAnAddressSpaceLimitEndInAFailureReport) {
   }
 }
 
+// An allocation that fails outside the sized buffers (here the answer line, which is read whole)
+// is the same report, not a crash.
+TEST(BrokenInput, AnAnswerLineBeyondTheMemoryLimitIsOutOfMemory) {
+  if (AddressSanitizerBuild) GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
+  if (ProgramRunsUnderWine()) GTEST_SKIP() << "address space limit: POSIX host only";
+  TScratchDirectory scratch;
+  WriteFileBytes((scratch.Path / "sheet.psd").string(), OnePixel());
+  std::vector<std::string> command = ProgramCommand();
+  command.push_back("sheet.psd");
+  const TProcessResult run =
+      RunProcess(command, std::string(size_t{96} << 20, '7') + "\n", scratch.Path.string(), 64L << 20);
+  EXPECT_EQ(run.Signal, 0);
+  EXPECT_EQ(MaskFailureAddress(run.Output),
+            Banner + "Enter cursor frame height: " + FailureReport("EOutOfMemory", "Out of memory"));
+  EXPECT_EQ(run.Errors, "");
+  EXPECT_EQ(run.ExitStatus, 1);
+  EXPECT_FALSE(fs::exists(scratch.Path / "sheet.flm"));
+}
+
 }  // namespace
 }  // namespace varnholt::fixtures
