@@ -13,9 +13,11 @@ namespace {
 void ReportFailure(TConsole& console, const EFailure& failure, std::string_view moduleName) {
   try {
     console.WritePending();
-    console.Write(FormatFailureReport(failure, moduleName));
+    WriteFailureReport(console, failure, moduleName);
     console.WritePending();
   } catch (const EFailure&) {
+  } catch (const std::bad_alloc&) {
+    // Not even the report's first line could be had: the exit status alone tells of the failure.
   }
 }
 

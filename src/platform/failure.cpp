@@ -26,20 +26,37 @@ void RaiseFailure(const char* className, std::string message, const char* file, 
   throw EFailure(className, std::move(message), RaiseSiteAddress(file, line));
 }
 
-std::string FormatFailureReport(const EFailure& failure, std::string_view moduleName) {
+namespace {
+
+// "Exception <class> in module <module> at <address>." and its line end.
+std::string ReportHead(const EFailure& failure, std::string_view moduleName) {
   char address[9];
   std::snprintf(address, sizeof address, "%08X", static_cast<unsigned>(failure.Address));
-  std::string report = "Exception ";
-  report += failure.ClassName;
-  report += " in module ";
-  report += moduleName;
-  report += " at ";
-  report += address;
-  report += ".\r\n";
-  report += failure.Message;
-  if (!failure.Message.empty() && failure.Message.back() != '.') report += '.';
-  report += "\r\n\r\n";
-  return report;
+  std::string head = "Exception ";
+  head += failure.ClassName;
+  head += " in module ";
+  head += moduleName;
+  head += " at ";
+  head += address;
+  head += ".\r\n";
+  return head;
+}
+
+// What follows the message: a final dot when it has none, its line end and the empty line.
+const char* ReportEnd(const std::string& message) {
+  return !message.empty() && message.back() != '.' ? ".\r\n\r\n" : "\r\n\r\n";
+}
+
+}  // namespace
+
+std::string FormatFailureReport(const EFailure& failure, std::string_view moduleName) {
+  return ReportHead(failure, moduleName) + failure.Message + ReportEnd(failure.Message);
+}
+
+void WriteFailureReport(TConsole& console, const EFailure& failure, std::string_view moduleName) {
+  console.Write(ReportHead(failure, moduleName));
+  console.Write(failure.Message);
+  console.Write(ReportEnd(failure.Message));
 }
 
 std::string InOutErrorText(int errorNumber, bool diskFull) {

@@ -77,6 +77,10 @@ class TConsole {
   bool InputEnded = false;
 };
 
+// The failure report written straight to the console. The message is not copied, so that a
+// failure whose message took most of the memory left (a huge answer line) is still reported.
+void WriteFailureReport(TConsole& console, const EFailure& failure, std::string_view moduleName);
+
 // ---------------------------------------------------------------------------------------------
 // Memory. Large blocks come straight from the operating system's pages: they arrive zeroed
 // without a clearing pass, and big ones may be given huge pages.

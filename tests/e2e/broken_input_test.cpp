@@ -343,23 +343,40 @@ TEST(BrokenInput, HugeClaimsUnderAnAddressSpaceLimitEndInAFailureReport) {
   }
 }
 
-// An allocation that fails outside the sized buffers (here the answer line, which is read whole)
-// is the same report, not a crash.
-TEST(BrokenInput, AnAnswerLineBeyondTheMemoryLimitIsOutOfMemory) {
+// Allocations outside the sized buffers: the answer line is read whole, and a bad one is quoted
+// in the failure report. Under a limit of 64 MB, lines from a few megabytes to beyond the limit
+// must each end in a report (the quoted line while it fits, else out of memory), never a crash.
+TEST(BrokenInput, AnswerLinesNearTheMemoryLimitEndInAReport) {
   if (AddressSanitizerBuild) GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
   if (ProgramRunsUnderWine()) GTEST_SKIP() << "address space limit: POSIX host only";
   TScratchDirectory scratch;
   WriteFileBytes((scratch.Path / "sheet.psd").string(), OnePixel());
   std::vector<std::string> command = ProgramCommand();
   command.push_back("sheet.psd");
-  const TProcessResult run =
-      RunProcess(command, std::string(size_t{96} << 20, '7') + "\n", scratch.Path.string(), 64L << 20);
-  EXPECT_EQ(run.Signal, 0);
-  EXPECT_EQ(MaskFailureAddress(run.Output),
-            Banner + "Enter cursor frame height: " + FailureReport("EOutOfMemory", "Out of memory"));
-  EXPECT_EQ(run.Errors, "");
-  EXPECT_EQ(run.ExitStatus, 1);
-  EXPECT_FALSE(fs::exists(scratch.Path / "sheet.flm"));
+  const std::string head = Banner + "Enter cursor frame height: ";
+  const std::string outOfMemory = head + FailureReport("EOutOfMemory", "Out of memory");
+  bool quoted = false;
+  bool outOfMemoryReported = false;
+  for (size_t megabytes : {2, 8, 10, 12, 14, 16, 20, 24, 32, 48, 96}) {
+    SCOPED_TRACE(std::to_string(megabytes) + " MB");
+    const std::string line(megabytes << 20, 'x');
+    const TProcessResult run = RunProcess(command, line + "\n", scratch.Path.string(), 64L << 20);
+    EXPECT_EQ(run.Signal, 0);
+    EXPECT_EQ(run.Errors, "");
+    EXPECT_EQ(run.ExitStatus, 1);
+    EXPECT_FALSE(fs::exists(scratch.Path / "sheet.flm"));
+    const std::string output = MaskFailureAddress(run.Output);
+    if (output == outOfMemory) {
+      outOfMemoryReported = true;
+    } else {
+      // Compared in pieces: a failing comparison of the whole would print megabytes.
+      const std::string report = FailureReport("EConvertError", "'" + line + "' is not a valid integer value");
+      EXPECT_TRUE(output == head + report) << output.substr(0, 200);
+      quoted = true;
+    }
+  }
+  EXPECT_TRUE(quoted);
+  EXPECT_TRUE(outOfMemoryReported);
 }
 
 }  // namespace
