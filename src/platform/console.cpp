@@ -53,9 +53,10 @@ std::string TConsole::ReadLine() {
     Input.clear();
     InputStart = 0;
     if (InputEnded) return line;
-    Input.resize(4096);
-    const size_t got = Device.ReadInput(Input.data(), Input.size());
-    Input.resize(got);
+    // Read into a chunk first, so a failed read leaves no bytes behind that were never read.
+    char chunk[4096];
+    const size_t got = Device.ReadInput(chunk, sizeof chunk);
+    Input.assign(chunk, chunk + got);
     if (got == 0) InputEnded = true;
   }
   if (!line.empty() && line.back() == '\r') line.pop_back();
