@@ -17,21 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool AddressSanitizerBuild = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool AddressSanitizerBuild = true;
-#else
-constexpr bool AddressSanitizerBuild = false;
-#endif
-#else
-constexpr bool AddressSanitizerBuild = false;
-#endif
-
 const std::string Answers = "2\n1\n12\n";  // the model's answers: frame height 2, leading 1, 12 per second
-const std::string Prompts =
-    "Enter cursor frame height: Enter cursor leading frame height: Enter frames per seconds: ";
 const Bytes OldOutput = {'o', 'l', 'd', ' ', 's', 't', 'r', 'i', 'p'};
 
 // What a run must show: the console after the banner, the exit status, and the output file
@@ -48,12 +34,12 @@ TExpectedRun Expected(const TModelOutcome& model) {
     case TModelOutcome::Refused:
       return {model.Refusal + "\r\n", 0, false, {}};
     case TModelOutcome::Failed:
-      return {(model.AskedQuestions ? Prompts : "") + FailureReport(model.FailureClass, model.FailureMessage), 1,
+      return {(model.AskedQuestions ? AllPrompts : "") + FailureReport(model.FailureClass, model.FailureMessage), 1,
               false, {}};
     case TModelOutcome::Saved:
       break;
   }
-  return {Prompts, 0, true, model.Filmstrip};
+  return {AllPrompts, 0, true, model.Filmstrip};
 }
 
 // Runs the program on `document`, saved as sheet.psd in `directory` (emptied first), with an
@@ -241,7 +227,7 @@ struct TBrokenCase {
 TEST(BrokenInput, SectionLengthsAndRowCountsEndAsStated) {
   const TExpectedRun invalid = {"Error: Invalid PSD file!\r\n", 0, false, {}};
   const TExpectedRun notRawOrRle = {"Error: PSD image data must be raw or RLE compressed\r\n", 0, false, {}};
-  auto saved = [](const Bytes& file) { return TExpectedRun{Prompts, 0, true, file}; };
+  auto saved = [](const Bytes& file) { return TExpectedRun{AllPrompts, 0, true, file}; };
   const TBrokenCase cases[] = {
       {"the first section length moves past the end: the next length is missing",
        WithLong(OnePixel(), 26, 0x7FFFFFFF), invalid},
@@ -327,14 +313,14 @@ TEST(BrokenInput, HugeClaimsUnderAnAddressSpaceLimitEndInAFailureReport) {
   for (int r = 0; r < 32000; ++r) AppendWord(longRows, 0xFFFF);
   const TExpectedRun outOfMemory = {FailureReport("EOutOfMemory", "Out of memory"), 1, false, {}};
   const TExpectedRun bufferTooLarge = {
-      Prompts + FailureReport("EStreamError", "Out of memory while expanding memory stream"), 1, false, {}};
+      AllPrompts + FailureReport("EStreamError", "Out of memory while expanding memory stream"), 1, false, {}};
   const TBrokenCase cases[] = {
       {"raw 20000 x 20000: the plane fits, the 1.6 GB pixel buffer does not", claim(4, 20000, 20000, 0), bufferTooLarge},
       {"PackBits 20000 x 20000, no table in the file", claim(4, 20000, 20000, 1), bufferTooLarge},
       {"raw 23170 x 23170: the 537 MB plane does not fit", claim(4, 23170, 23170, 0), outOfMemory},
       {"PackBits with 65535 channels of 16000 rows: a 2 GB table", claim(65535, 16000, 1, 1), outOfMemory},
       {"PackBits rows of 65535 bytes: a 2 GB compressed channel", longRows,
-       {Prompts + FailureReport("EOutOfMemory", "Out of memory"), 1, false, {}}},
+       {AllPrompts + FailureReport("EOutOfMemory", "Out of memory"), 1, false, {}}},
   };
   TScratchDirectory scratch;
   for (const TBrokenCase& test : cases) {

@@ -9,7 +9,6 @@ namespace {
 const std::string FirstPrompt = "Enter cursor frame height: ";
 const std::string SecondPrompt = "Enter cursor leading frame height: ";
 const std::string ThirdPrompt = "Enter frames per seconds: ";
-const std::string AllPrompts = FirstPrompt + SecondPrompt + ThirdPrompt;
 
 // A 64 x 32 sheet, raw, in the scratch directory as "sheet.psd".
 void WriteSheet(const TScratchDirectory& scratch) {

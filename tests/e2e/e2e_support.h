@@ -94,4 +94,21 @@ inline std::string MaskFailureAddress(std::string output) {
 inline const std::string Banner =
     "Varnholt 0.1\r\nPSD sprite sheets to Filmstrip cursor strips, by the Varnholt developers\r\n\r\n";
 
+// The three prompts of a dialogue answered in full, as they stand on standard output.
+inline const std::string AllPrompts =
+    "Enter cursor frame height: Enter cursor leading frame height: Enter frames per seconds: ";
+
+// AddressSanitizer reserves more address space than a tight limit allows.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool AddressSanitizerBuild = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool AddressSanitizerBuild = true;
+#else
+inline constexpr bool AddressSanitizerBuild = false;
+#endif
+#else
+inline constexpr bool AddressSanitizerBuild = false;
+#endif
+
 }  // namespace varnholt::fixtures

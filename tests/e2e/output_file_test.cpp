@@ -12,20 +12,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool AddressSanitizerBuild = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool AddressSanitizerBuild = true;
-#else
-constexpr bool AddressSanitizerBuild = false;
-#endif
-#else
-constexpr bool AddressSanitizerBuild = false;
-#endif
-
-const std::string AllPrompts =
-    "Enter cursor frame height: Enter cursor leading frame height: Enter frames per seconds: ";
 
 // The 36-byte tail from its fields, big-endian, reserved fields zero.
 Bytes Tail(uint32_t frameCount, uint16_t width, uint16_t frameHeight, uint16_t leading, uint16_t framesPerSecond) {

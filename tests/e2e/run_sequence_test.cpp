@@ -39,7 +39,7 @@ TEST(RunSequence, ConvertsOnePixel) {
   psd.Planes = {{0x0A}, {0x14}, {0x1E}, {0x28}};
   WriteFileBytes((scratch.Path / "dot.psd").string(), WritePsd(psd));
   const TProcessResult run = RunVarnholt({"dot.psd"}, "1\n0\n12\n", scratch.Path);
-  EXPECT_EQ(run.Output, Banner + "Enter cursor frame height: Enter cursor leading frame height: Enter frames per seconds: ");
+  EXPECT_EQ(run.Output, Banner + AllPrompts);
   EXPECT_EQ(run.ExitStatus, 0);
   const Bytes expected = {0x0A, 0x14, 0x1E, 0x28, 'R', 'a', 'n', 'd', 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 12,
                           0,    0,    0,    0,    0,   0,   0,   0,   0, 0, 0, 0, 0, 0, 0, 0};

@@ -20,8 +20,7 @@ TEST(Sample, ConvertsToItsFramesAndTail) {
   TScratchDirectory scratch;
   std::filesystem::copy_file(Sample, scratch.Path / "walk.psd");
   const TProcessResult run = RunVarnholt({"walk.psd"}, WalkAnswers, scratch.Path);
-  EXPECT_EQ(run.Output, Banner + "Enter cursor frame height: Enter cursor leading frame height: "
-                                 "Enter frames per seconds: ");
+  EXPECT_EQ(run.Output, Banner + AllPrompts);
   EXPECT_EQ(run.ExitStatus, 0);
 
   const TPsdFixture psd = WalkSampleFixture();

@@ -64,7 +64,6 @@ TPsdFixture OnePixel() {
   return psd;
 }
 
-const std::string Prompts = "Enter cursor frame height: Enter cursor leading frame height: Enter frames per seconds: ";
 const Bytes OnePixelFilmstrip = {0x0A, 0x14, 0x1E, 0x28, 'R', 'a', 'n', 'd', 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 1,
                                  0,    0,    0,    12,   0,   0,   0,   0,   0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 
@@ -89,7 +88,7 @@ TEST_F(WindowsProgram, TwoQuotesAreNoArgument) {
 TEST_F(WindowsProgram, OnlyTheLastArgumentIsOpened) {
   WriteFileBytes((Scratch.Path / "b.psd").string(), WritePsd(OnePixel()));
   const TProcessResult run = RunTyped("a.psd b.psd", "1\r\n0\r\n12\r\n", Scratch.Path);  // there is no a.psd
-  EXPECT_EQ(run.Output, Banner + Prompts);
+  EXPECT_EQ(run.Output, Banner + AllPrompts);
   EXPECT_EQ(run.ExitStatus, 0);
   EXPECT_EQ(ReadFileBytes((Scratch.Path / "b.flm").string()), OnePixelFilmstrip);
 }
@@ -99,7 +98,7 @@ TEST_F(WindowsProgram, QuotedPathWithABlankIsOneArgument) {
   WriteFileBytes((Scratch.Path / "My Art" / "hero.psd").string(), WritePsd(OnePixel()));
   const TProcessResult run =
       RunTyped(Quoted(WinePath(Scratch.Path / "My Art" / "hero.psd")), "1\r\n0\r\n12\r\n", Scratch.Path);
-  EXPECT_EQ(run.Output, Banner + Prompts);
+  EXPECT_EQ(run.Output, Banner + AllPrompts);
   EXPECT_EQ(run.ExitStatus, 0);
   EXPECT_EQ(ReadFileBytes((Scratch.Path / "My Art" / "hero.flm").string()), OnePixelFilmstrip);
 }
@@ -122,7 +121,7 @@ TEST_F(WindowsProgram, ShortNamesGiveTheOutputTheStoredLongNames) {
   ASSERT_EQ(directory.find(' '), std::string::npos);
 
   const TProcessResult run = RunTyped(directory + "\\" + file, "1\r\n0\r\n12\r\n", Scratch.Path);
-  EXPECT_EQ(run.Output, Banner + Prompts);
+  EXPECT_EQ(run.Output, Banner + AllPrompts);
   EXPECT_EQ(run.ExitStatus, 0);
   EXPECT_EQ(ReadFileBytes((Scratch.Path / "Sprite Sheets" / "hero walk.flm").string()), OnePixelFilmstrip);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Scratch.Path / "Sprite Sheets"), {}), 2);
