@@ -8,7 +8,6 @@ namespace {
 
 const std::string FirstPrompt = "Enter cursor frame height: ";
 const std::string SecondPrompt = "Enter cursor leading frame height: ";
-const std::string ThirdPrompt = "Enter frames per seconds: ";
 
 // A 64 x 32 sheet, raw, in the scratch directory as "sheet.psd".
 void WriteSheet(const TScratchDirectory& scratch) {
