@@ -83,7 +83,7 @@ void WriteFailureReport(TConsole& console, const EFailure& failure, std::string_
 
 // ---------------------------------------------------------------------------------------------
 // Memory. Large blocks come straight from the operating system's pages: they arrive zeroed
-// without a clearing pass, and big ones may be given huge pages.
+// without a clearing pass.
 
 class TMemoryBlock {
  public:
