@@ -18,7 +18,8 @@ void ConvertPsd(TStream& input, const std::string& outputPath, TConsole& console
     if (!SkipSection(input)) return console.WriteLine(InvalidPsdRefusal);
 
   // Buffers are released in the reverse order of their declaration: the pixel buffer first,
-  // then the row byte counts, then the plane, on every way out.
+  // then the row byte counts, then the plane, on every way out (a finished channel loop gives
+  // the plane back before the save).
   TByteArray channelPlane;
   CreateChannelPlane(header, channelPlane);
 
@@ -40,6 +41,8 @@ void ConvertPsd(TStream& input, const std::string& outputPath, TConsole& console
     LoadChannel(input, header, compression, rowByteCounts, channel, channelPlane);
     InterleaveChannel(pixelBuffer, channelPlane.Data(), channel, header.Rows, header.Columns);
   }
+  // The plane is done with: its pages go back before the save needs fresh ones for the file.
+  channelPlane.Release();
   SaveFilmstrip(pixelBuffer, tail, fileSystem, outputPath);
 }
 
