@@ -183,11 +183,7 @@ TEST(BrokenInput, RandomByteMutationsEndAsTheModelSays) {
 
 // One pixel, raw, every section empty: header, lengths at 26, 30 and 34, code at 38, data at 40.
 Bytes OnePixel() {
-  TPsdFixture psd;
-  psd.Rows = 1;
-  psd.Columns = 1;
-  psd.Planes = {{0x0A}, {0x14}, {0x1E}, {0x28}};
-  return WritePsd(psd);
+  return WritePsd(OnePixelPsd(0x0A, 0x14, 0x1E, 0x28));
 }
 
 Bytes WithLong(Bytes document, size_t at, uint32_t value) {

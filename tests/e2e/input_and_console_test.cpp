@@ -135,11 +135,7 @@ TEST(Input, OnlyARegularFileIsOpened) {
 // While one Varnholt waits for its answers it holds the input; a second one cannot open it.
 TEST(Input, ASecondRunCannotOpenAHeldInput) {
   TScratchDirectory scratch;
-  TPsdFixture psd;
-  psd.Rows = 1;
-  psd.Columns = 1;
-  psd.Planes = {{1}, {2}, {3}, {4}};
-  WriteFileBytes((scratch.Path / "held.psd").string(), WritePsd(psd));
+  WriteFileBytes((scratch.Path / "held.psd").string(), WritePsd(OnePixelPsd(1, 2, 3, 4)));
   int answers[2];
   ASSERT_EQ(pipe2(answers, O_CLOEXEC), 0);
   const int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);

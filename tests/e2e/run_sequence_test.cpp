@@ -33,11 +33,7 @@ TEST(RunSequence, MissingInputGivesTheOpenFailureReport) {
 
 TEST(RunSequence, ConvertsOnePixel) {
   TScratchDirectory scratch;
-  TPsdFixture psd;
-  psd.Rows = 1;
-  psd.Columns = 1;
-  psd.Planes = {{0x0A}, {0x14}, {0x1E}, {0x28}};
-  WriteFileBytes((scratch.Path / "dot.psd").string(), WritePsd(psd));
+  WriteFileBytes((scratch.Path / "dot.psd").string(), WritePsd(OnePixelPsd(0x0A, 0x14, 0x1E, 0x28)));
   const TProcessResult run = RunVarnholt({"dot.psd"}, "1\n0\n12\n", scratch.Path);
   EXPECT_EQ(run.Output, Banner + AllPrompts);
   EXPECT_EQ(run.ExitStatus, 0);

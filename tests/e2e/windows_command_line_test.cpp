@@ -56,14 +56,6 @@ std::string ShortName(const std::filesystem::path& directory, const std::string&
   return "";
 }
 
-TPsdFixture OnePixel() {
-  TPsdFixture psd;
-  psd.Rows = 1;
-  psd.Columns = 1;
-  psd.Planes = {{0x0A}, {0x14}, {0x1E}, {0x28}};
-  return psd;
-}
-
 const Bytes OnePixelFilmstrip = {0x0A, 0x14, 0x1E, 0x28, 'R', 'a', 'n', 'd', 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 1,
                                  0,    0,    0,    12,   0,   0,   0,   0,   0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 
@@ -86,7 +78,7 @@ TEST_F(WindowsProgram, TwoQuotesAreNoArgument) {
 }
 
 TEST_F(WindowsProgram, OnlyTheLastArgumentIsOpened) {
-  WriteFileBytes((Scratch.Path / "b.psd").string(), WritePsd(OnePixel()));
+  WriteFileBytes((Scratch.Path / "b.psd").string(), WritePsd(OnePixelPsd(0x0A, 0x14, 0x1E, 0x28)));
   const TProcessResult run = RunTyped("a.psd b.psd", "1\r\n0\r\n12\r\n", Scratch.Path);  // there is no a.psd
   EXPECT_EQ(run.Output, Banner + AllPrompts);
   EXPECT_EQ(run.ExitStatus, 0);
@@ -95,7 +87,7 @@ TEST_F(WindowsProgram, OnlyTheLastArgumentIsOpened) {
 
 TEST_F(WindowsProgram, QuotedPathWithABlankIsOneArgument) {
   std::filesystem::create_directory(Scratch.Path / "My Art");
-  WriteFileBytes((Scratch.Path / "My Art" / "hero.psd").string(), WritePsd(OnePixel()));
+  WriteFileBytes((Scratch.Path / "My Art" / "hero.psd").string(), WritePsd(OnePixelPsd(0x0A, 0x14, 0x1E, 0x28)));
   const TProcessResult run =
       RunTyped(Quoted(WinePath(Scratch.Path / "My Art" / "hero.psd")), "1\r\n0\r\n12\r\n", Scratch.Path);
   EXPECT_EQ(run.Output, Banner + AllPrompts);
@@ -113,7 +105,7 @@ TEST_F(WindowsProgram, MissingFileIsReportedAsTyped) {
 
 TEST_F(WindowsProgram, ShortNamesGiveTheOutputTheStoredLongNames) {
   std::filesystem::create_directory(Scratch.Path / "Sprite Sheets");
-  WriteFileBytes((Scratch.Path / "Sprite Sheets" / "hero walk.psd").string(), WritePsd(OnePixel()));
+  WriteFileBytes((Scratch.Path / "Sprite Sheets" / "hero walk.psd").string(), WritePsd(OnePixelPsd(0x0A, 0x14, 0x1E, 0x28)));
   const std::string directory = ShortName(Scratch.Path, "Sprite Sheets");
   const std::string file = ShortName(Scratch.Path / "Sprite Sheets", "hero walk.psd");
   ASSERT_NE(directory, "");

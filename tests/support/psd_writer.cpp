@@ -81,6 +81,14 @@ Bytes WritePsd(const TPsdFixture& fixture) {
   return out;
 }
 
+TPsdFixture OnePixelPsd(uint8_t red, uint8_t green, uint8_t blue, uint8_t alpha) {
+  TPsdFixture psd;
+  psd.Rows = 1;
+  psd.Columns = 1;
+  psd.Planes = {{red}, {green}, {blue}, {alpha}};
+  return psd;
+}
+
 Bytes FilledPlane(uint32_t rows, uint32_t columns, uint8_t value) { return Bytes(size_t{rows} * columns, value); }
 
 std::vector<Bytes> SpriteSheetPlanes(uint32_t frames, uint32_t frameHeight, uint32_t leading, uint32_t columns) {

@@ -38,6 +38,9 @@ Bytes EncodePackBitsRow(const uint8_t* row, size_t count);
 // byte-count table is written in front of the channel data; any other code writes the planes raw.
 Bytes WritePsd(const TPsdFixture& fixture);
 
+// A document of one pixel, its four channels holding the four samples.
+TPsdFixture OnePixelPsd(uint8_t red, uint8_t green, uint8_t blue, uint8_t alpha);
+
 // A plane of the given size whose every sample is `value`.
 Bytes FilledPlane(uint32_t rows, uint32_t columns, uint8_t value);
 

@@ -143,11 +143,8 @@ TEST(PsdHeader, HeadersBeyondThirtyTwoBitsFailWithARangeError) {
 
 TEST(PsdHeader, RefusesCompressionOtherThanRawAndPackBitsRightAfterReadingIt) {
   for (const uint16_t code : {2, 3, 0xFFFF}) {
-    TPsdFixture psd;
+    TPsdFixture psd = fixtures::OnePixelPsd(1, 2, 3, 4);
     psd.Compression = code;
-    psd.Rows = 1;
-    psd.Columns = 1;
-    psd.Planes = {{1}, {2}, {3}, {4}};
     const TConversion run = Convert(WritePsd(psd));
     EXPECT_EQ(run.Output, "Error: PSD image data must be raw or RLE compressed\r\n");
     EXPECT_EQ(run.Position, 40);
