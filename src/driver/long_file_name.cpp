@@ -11,7 +11,10 @@ std::string ResolveLongFileName(const std::string& path, TFileSystem& fileSystem
 
   std::string walked = fileSystem.ExpandPath(path);
   if (walked.empty()) return std::string();
-  if (walked.size() > 3 && walked.back() == delimiter) walked.pop_back();
+  // A final delimiter goes, but a root such as C:\ keeps its own. In a double-byte code page the
+  // second byte of a final character may equal the delimiter: that byte belongs to the name.
+  if (walked.size() > 3 && walked.back() == delimiter && ExtractDirectory(walked, syntax).size() == walked.size())
+    walked.pop_back();
 
   // Only components that end past the first 10 characters are looked up; the ones in front of
   // them, and the drive, keep the form the expansion gave.

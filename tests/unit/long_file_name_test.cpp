@@ -120,5 +120,14 @@ TEST(ResolveLongFileName, WindowsExamplesAgainstADirectoryTable) {
   }
 }
 
+// A name may end in a double-byte character whose second byte equals the delimiter: that byte is
+// part of the name, not a final delimiter to drop.
+TEST(ResolveLongFileName, KeepsTheSecondByteOfAFinalDoubleByteCharacter) {
+  TMemoryFileSystem fileSystem(DoubleByteWindowsSyntax);
+  fileSystem.StoredNames = {{"C:\\ART\\AB\x81\\", "Ab\x81\\"}};
+  EXPECT_EQ(ResolveLongFileName("C:\\Art\\ab\x81\\", fileSystem), "C:\\Art\\Ab\x81\\");
+  EXPECT_EQ(fileSystem.Lookups, std::vector<std::string>{"C:\\Art\\ab\x81\\"});
+}
+
 }  // namespace
 }  // namespace varnholt
