@@ -57,6 +57,19 @@ std::vector<size_t> WalkedLengths(const std::string& expanded, const TPathSyntax
   return lengths;
 }
 
+// Whether the last character is the delimiter itself, not the second byte of a double-byte one.
+bool EndsWithDelimiter(const std::string& path, const TPathSyntax& syntax) {
+  for (size_t i = 0; i < path.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(path[i]);
+    if (c == static_cast<unsigned char>(syntax.Delimiter)) {
+      if (i + 1 == path.size()) return true;
+    } else if (syntax.IsLeadByte(c)) {
+      ++i;
+    }
+  }
+  return false;
+}
+
 void Expect(bool holds, const char* what) {
   if (holds) return;
   std::fprintf(stderr, "ResolveLongFileName: %s\n", what);
@@ -81,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     expected = path;
   } else {
     std::string expanded = fileSystem.ExpandPath(path);
-    if (expanded.size() > 3 && expanded.back() == syntax.Delimiter) expanded.pop_back();
+    if (expanded.size() > 3 && EndsWithDelimiter(expanded, syntax)) expanded.pop_back();
     const std::vector<size_t> lengths = WalkedLengths(expanded, syntax);
     std::string tail;
     bool found = true;
