@@ -49,10 +49,6 @@ const char* ReportEnd(const std::string& message) {
 
 }  // namespace
 
-std::string FormatFailureReport(const EFailure& failure, std::string_view moduleName) {
-  return ReportHead(failure, moduleName) + failure.Message + ReportEnd(failure.Message);
-}
-
 void WriteFailureReport(TConsole& console, const EFailure& failure, std::string_view moduleName) {
   console.Write(ReportHead(failure, moduleName));
   console.Write(failure.Message);

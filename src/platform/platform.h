@@ -34,10 +34,6 @@ class EFailure : public std::exception {
 [[noreturn]] void RaiseFailure(const char* className, std::string message,
                                const char* file = __builtin_FILE(), int line = __builtin_LINE());
 
-// The three lines of the failure report: "Exception <class> in module <module> at <address>.",
-// the message with a final dot, and an empty line; each ending in CR LF.
-std::string FormatFailureReport(const EFailure& failure, std::string_view moduleName);
-
 // The message of EInOutError for an operating-system error number: "Disk full" or "I/O error %d".
 std::string InOutErrorText(int errorNumber, bool diskFull);
 
@@ -77,8 +73,10 @@ class TConsole {
   bool InputEnded = false;
 };
 
-// The failure report written straight to the console. The message is not copied, so that a
-// failure whose message took most of the memory left (a huge answer line) is still reported.
+// The failure report, written straight to the console: "Exception <class> in module <module> at
+// <address>.", the message with a final dot, and an empty line; each ending in CR LF. The message
+// is not copied, so that a failure whose message took most of the memory left (a huge answer
+// line) is still reported.
 void WriteFailureReport(TConsole& console, const EFailure& failure, std::string_view moduleName);
 
 // ---------------------------------------------------------------------------------------------

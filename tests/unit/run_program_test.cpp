@@ -36,6 +36,15 @@ std::string WithoutAddress(std::string output) {
   return output;
 }
 
+// The report as it reaches the console.
+std::string FormatFailureReport(const EFailure& failure, std::string_view moduleName) {
+  TMemoryConsoleDevice device;
+  TConsole console(device);
+  WriteFailureReport(console, failure, moduleName);
+  console.WritePending();
+  return device.Output;
+}
+
 TEST(FailureReport, NamesClassModuleAddressAndMessageWithOneFinalDot) {
   EXPECT_EQ(FormatFailureReport(EFailure("EFOpenError", "Cannot open file a.psd", 0x00ABCDEF), "varnholt"),
             "Exception EFOpenError in module varnholt at 00ABCDEF.\r\nCannot open file a.psd.\r\n\r\n");
