@@ -43,7 +43,8 @@ Bytes EncodePackBitsRow(const uint8_t* row, size_t count) {
   return out;
 }
 
-static void AppendSection(Bytes& out, const Bytes& section) {
+static void AppendSection(Bytes& out, const Bytes& section, bool eightByteLength = false) {
+  if (eightByteLength) AppendLong(out, static_cast<uint32_t>(uint64_t{section.size()} >> 32));
   AppendLong(out, static_cast<uint32_t>(section.size()));
   out.insert(out.end(), section.begin(), section.end());
 }
@@ -59,7 +60,8 @@ Bytes WritePsd(const TPsdFixture& fixture) {
   AppendWord(out, fixture.Mode);
   AppendSection(out, fixture.ColourModeData);
   AppendSection(out, fixture.ImageResources);
-  AppendSection(out, fixture.LayerAndMask);
+  const bool large = fixture.Version == 2;
+  AppendSection(out, fixture.LayerAndMask, large);
   AppendWord(out, fixture.Compression);
   if (fixture.Compression != 1) {
     for (const Bytes& plane : fixture.Planes) out.insert(out.end(), plane.begin(), plane.end());
@@ -72,7 +74,11 @@ Bytes WritePsd(const TPsdFixture& fixture) {
       const size_t start = size_t{r} * fixture.Columns;
       if (start + fixture.Columns > plane.size()) throw std::invalid_argument("plane smaller than Rows x Columns");
       const Bytes row = EncodePackBitsRow(plane.data() + start, fixture.Columns);
-      AppendWord(table, static_cast<uint16_t>(row.size()));
+      if (large) {
+        AppendLong(table, static_cast<uint32_t>(row.size()));
+      } else {
+        AppendWord(table, static_cast<uint16_t>(row.size()));
+      }
       data.insert(data.end(), row.begin(), row.end());
     }
   }

@@ -13,7 +13,7 @@ using Bytes = std::vector<uint8_t>;
 // header, section or table it needs, valid or not.
 struct TPsdFixture {
   std::string Signature = "8BPS";
-  uint16_t Version = 1;
+  uint16_t Version = 1;  // 2 writes the large-document layout (PSB)
   uint16_t Channels = 4;
   uint32_t Rows = 0;
   uint32_t Columns = 0;
@@ -36,6 +36,8 @@ Bytes EncodePackBitsRow(const uint8_t* row, size_t count);
 
 // The whole document. With compression 1 the planes are encoded row by row and the row
 // byte-count table is written in front of the channel data; any other code writes the planes raw.
+// Version 2 writes the large-document layout: an 8-byte length of the layer and mask information
+// and 4-byte row byte counts.
 Bytes WritePsd(const TPsdFixture& fixture);
 
 // A document of one pixel, its four channels holding the four samples.
