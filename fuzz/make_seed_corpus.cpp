@@ -91,6 +91,22 @@ void ConvertSeeds() {
   back[37] = 0xF8;
   Seed("convert", "section-backwards", back);
   Seed("convert", "short-header", Prefix(WritePsd(dot), 20));
+
+  // Large documents: 8-byte layer section lengths and 4-byte row counts.
+  TPsdFixture psb = sprite;
+  psb.Version = 2;
+  psb.LayerAndMask = Bytes(12, 0xC4);
+  const Bytes psbRle = WritePsd(psb);
+  Seed("convert", "psb-rle-sprite-sheet-16x12", psbRle);
+  Seed("convert", "psb-rle-cut-inside-table", Prefix(psbRle, 48 + 4 * 4 * 16 / 2 + 3));
+  Seed("convert", "psb-rle-cut-inside-channel-2", Prefix(psbRle, psbRle.size() * 3 / 5));
+  TPsdFixture psbRaw = raw;
+  psbRaw.Version = 2;
+  Seed("convert", "psb-raw-2x3-five-channels-sections", WritePsd(psbRaw));
+  Bytes psbBack = WritePsd(dot);
+  psbBack[5] = 2;  // the layout changes with the version: the code moves to 42, the pixel to 44
+  psbBack.insert(psbBack.begin() + 34, 4, 0xFF);
+  Seed("convert", "psb-layer-length-backwards", psbBack);
 }
 
 Bytes PackBitsCase(int32_t count, int32_t capacity, const Bytes& source) {

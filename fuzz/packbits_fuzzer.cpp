@@ -2,9 +2,11 @@
 // count and the capacity (4 bytes each, little-endian), then the source bytes. The source area
 // holds exactly the counted bytes, so a read past it is caught by AddressSanitizer; the
 // destination lies between guard bytes, and its every byte, guards included, must come out as
-// the byte-by-byte model decodes it.
+// the byte-by-byte model decodes it. The same source decoded in pieces, into bands, with the
+// decoder's state carried from call to call, must give the same bytes.
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -55,6 +57,36 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (source != given) {
     std::fprintf(stderr, "DecodePackBits changed its source\n");
+    std::abort();
+  }
+
+  // Pieces of 1 to 17 source bytes into bands of 1 to 11 bytes, as the channel reader feeds it.
+  if (sourceCount <= 0 || capacity <= 0) return 0;
+  const size_t piece = 1 + (static_cast<size_t>(sourceCount) * 31 + room) % 17;
+  const size_t band = 1 + (room * 13 + size) % 11;
+  std::vector<uint8_t> banded(Guard + room + Guard);
+  for (size_t i = 0; i < banded.size(); ++i) banded[i] = Earlier(i);
+  varnholt::TPackBitsDecoder decoder = varnholt::StartPackBits(sourceCount);
+  size_t taken = 0;
+  size_t written = 0;
+  while (written < room && !varnholt::PackBitsFinished(decoder)) {
+    size_t took = 0;
+    const size_t offer = std::min(piece, source.size() - taken);
+    const size_t produced = varnholt::DecodePackBitsPart(decoder, source.data() + taken, offer,
+                                                         banded.data() + Guard + written, std::min(band, room - written), took);
+    if (took > offer || produced > band) {
+      std::fprintf(stderr, "DecodePackBitsPart went beyond what it was given\n");
+      std::abort();
+    }
+    taken += took;
+    written += produced;
+    if (produced == 0 && took == 0) {
+      std::fprintf(stderr, "DecodePackBitsPart made no progress\n");
+      std::abort();
+    }
+  }
+  if (banded != expected) {
+    std::fprintf(stderr, "DecodePackBits in pieces differs from the byte-by-byte decoding\n");
     std::abort();
   }
   return 0;

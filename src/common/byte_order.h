@@ -15,7 +15,4 @@ inline uint32_t SwapLong(uint32_t value) {
   return (value << 24) | ((value & 0xFF00u) << 8) | ((value >> 8) & 0xFF00u) | (value >> 24);
 }
 
-// Exchanges the two bytes of each of the count words, in place; count may be 0.
-void SwapWordArray(uint16_t* words, int32_t count);
-
 }  // namespace varnholt

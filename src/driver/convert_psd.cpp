@@ -1,49 +1,53 @@
 #include "driver/convert_psd.h"
 
+#include <algorithm>
+
+#include "filmstrip/filmstrip_bands.h"
 #include "filmstrip/frame_dialogue.h"
-#include "filmstrip/pixel_buffer.h"
-#include "psd/channel_plane.h"
+#include "psd/channel_bands.h"
 #include "psd/psd_header.h"
 
 namespace varnholt {
 
-void ConvertPsd(TStream& input, const std::string& outputPath, TConsole& console, TFileSystem& fileSystem) {
+void ConvertPsd(TStream& input, const std::string& outputPath, TConsole& console, TFileSystem& fileSystem,
+                const TBandSizes& sizes) {
   TPsdHeader header;
   if (!ReadPsdHeader(input, header)) return console.WriteLine(InvalidPsdRefusal);
   if (const char* refusal = TestPsdHeader(header)) return console.WriteLine(refusal);
   CheckPsdSizes(header);
 
-  // Colour mode data, image resources, layer and mask information: never read.
-  for (int section = 0; section < 3; ++section)
-    if (!SkipSection(input)) return console.WriteLine(InvalidPsdRefusal);
+  // Colour mode data, image resources, layer and mask information: never read. A large
+  // document gives the last one an 8-byte length.
+  if (!SkipSection(input) || !SkipSection(input)) return console.WriteLine(InvalidPsdRefusal);
+  if (!(IsLargeDocument(header) ? SkipLargeSection(input) : SkipSection(input)))
+    return console.WriteLine(InvalidPsdRefusal);
 
-  // Buffers are released in the reverse order of their declaration: the pixel buffer first,
-  // then the row byte counts, then the plane, on every way out (a finished channel loop gives
-  // the plane back before the save).
-  TByteArray channelPlane;
-  CreateChannelPlane(header, channelPlane);
-
-  uint16_t compression = 0;
-  if (!ReadCompressionCode(input, compression)) return console.WriteLine(InvalidPsdRefusal);
-  if (compression != RawData && compression != PackBitsData) return console.WriteLine(CompressionRefusal);
-
-  TWordArray rowByteCounts;
-  if (compression == PackBitsData) {
-    ReadRowByteCounts(input, header, rowByteCounts);
-    CheckCompressedLengths(rowByteCounts, header.Rows);
+  TChannelData data;
+  if (!ReadCompressionCode(input, data.Compression)) return console.WriteLine(InvalidPsdRefusal);
+  if (data.Compression != RawData && data.Compression != PackBitsData) return console.WriteLine(CompressionRefusal);
+  if (data.Compression == PackBitsData) {
+    data.CompressedLengths = SumCompressedLengths(input, header);
+    CheckCompressedLengths(data.CompressedLengths);
   }
+  data.Start = input.Position();
+  data.Samples = int64_t{header.Rows} * header.Columns;
 
   const TFilmstripTail tail = AskFrameGeometry(console, header.Rows, header.Columns);
 
-  TMemoryStream pixelBuffer;
-  CreatePixelBuffer(pixelBuffer, header.Rows, header.Columns);
-  for (int channel = 0; channel < 4; ++channel) {
-    LoadChannel(input, header, compression, rowByteCounts, channel, channelPlane);
-    InterleaveChannel(pixelBuffer, channelPlane.Data(), channel, header.Rows, header.Columns);
+  // Every buffer is had before the file is created, so that a lack of memory leaves no file.
+  TChannelReader readers[4];
+  StartChannelReaders(data, sizes, readers);
+  TFilmstripWriter writer;
+  StartFilmstrip(writer, sizes);
+  CreateFilmstripFile(writer, fileSystem, outputPath);
+  for (int64_t done = 0; done < data.Samples;) {
+    const size_t count = static_cast<size_t>(std::min<int64_t>(data.Samples - done, static_cast<int64_t>(sizes.BandSamples)));
+    const uint8_t* strips[4];
+    for (size_t c = 0; c < 4; ++c) strips[c] = ReadChannelBand(input, readers[c], count, c == 0 ? nullptr : strips[c - 1]);
+    WriteFilmstripBand(writer, strips, count);
+    done += static_cast<int64_t>(count);
   }
-  // The plane is done with: its pages go back before the save needs fresh ones for the file.
-  channelPlane.Release();
-  SaveFilmstrip(pixelBuffer, tail, fileSystem, outputPath);
+  FinishFilmstrip(writer, tail);
 }
 
 }  // namespace varnholt

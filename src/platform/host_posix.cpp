@@ -68,11 +68,12 @@ class TPosixFileStream : public TStream {
     close(Descriptor);  // also drops the flock
   }
 
-  int32_t Read(void* destination, int32_t count) noexcept override {
+  int32_t ReadAt(int64_t offset, void* destination, int32_t count) noexcept override {
     auto* bytes = static_cast<char*>(destination);
     int32_t total = 0;
     while (total < count) {
-      const ssize_t got = read(Descriptor, bytes + total, static_cast<size_t>(count - total));
+      // pread refuses an offset beyond what the file system can address: nothing is there.
+      const ssize_t got = pread(Descriptor, bytes + total, static_cast<size_t>(count - total), offset + total);
       if (got < 0 && errno == EINTR) continue;
       if (got <= 0) break;
       total += static_cast<int32_t>(got);
@@ -80,14 +81,44 @@ class TPosixFileStream : public TStream {
     return total;
   }
 
-  void SeekFromCurrent(int32_t offset) noexcept override {
-    // lseek refuses a position before the start and leaves the position as it was.
-    lseek(Descriptor, offset, SEEK_CUR);
-  }
-
  private:
   int Descriptor;
   TFileIdentity& HeldInput;
+};
+
+class TPosixOutputStream : public TOutputStream {
+ public:
+  explicit TPosixOutputStream(int descriptor) : Descriptor(descriptor) {}
+  ~TPosixOutputStream() override {
+    if (Descriptor >= 0) close(Descriptor);
+  }
+
+  void Write(const uint8_t* bytes, size_t count) override {
+    while (count > 0) {
+      const ssize_t written = write(Descriptor, bytes, count);
+      if (written < 0 && errno == EINTR) continue;
+      if (written <= 0) {
+        CloseDescriptor();
+        RaiseFailure("EWriteError", "Stream write error");
+      }
+      bytes += written;
+      count -= static_cast<size_t>(written);
+    }
+  }
+
+  void Close() override {
+    // A failing close can still mean lost bytes (network file systems report late).
+    if (!CloseDescriptor()) RaiseFailure("EWriteError", "Stream write error");
+  }
+
+ private:
+  bool CloseDescriptor() {
+    const bool closed = close(Descriptor) == 0;
+    Descriptor = -1;
+    return closed;
+  }
+
+  int Descriptor;
 };
 
 class TPosixFileSystem : public TFileSystem {
@@ -110,19 +141,10 @@ class TPosixFileSystem : public TFileSystem {
     return std::make_unique<TPosixFileStream>(descriptor, HeldInput);
   }
 
-  void SaveNewFile(const std::string& path, const uint8_t* bytes, size_t count) override {
+  std::unique_ptr<TOutputStream> CreateOutput(const std::string& path) override {
     const int descriptor = OpenOutput(path);
     if (descriptor < 0) RaiseFailure("EFCreateError", "Cannot create file " + path);
-    size_t total = 0;
-    while (total < count) {
-      const ssize_t written = write(descriptor, bytes + total, count - total);
-      if (written < 0 && errno == EINTR) continue;
-      if (written <= 0) break;
-      total += static_cast<size_t>(written);
-    }
-    // A failing close can still mean lost bytes (network file systems report late).
-    const bool closed = close(descriptor) == 0;
-    if (total < count || !closed) RaiseFailure("EWriteError", "Stream write error");
+    return std::make_unique<TPosixOutputStream>(descriptor);
   }
 
   std::string ExpandPath(const std::string& path) override {

@@ -50,27 +50,59 @@ class TWindowsConsoleDevice : public TConsoleDevice {
   int Console = -1;
 };
 
+class TWindowsOutputStream : public TOutputStream {
+ public:
+  explicit TWindowsOutputStream(HANDLE file) : File(file) {}
+  ~TWindowsOutputStream() override {
+    if (File != INVALID_HANDLE_VALUE) CloseHandle(File);
+  }
+
+  void Write(const uint8_t* bytes, size_t count) override {
+    while (count > 0) {
+      const DWORD chunk = count < (DWORD{1} << 30) ? static_cast<DWORD>(count) : (DWORD{1} << 30);
+      DWORD written = 0;
+      if (!WriteFile(File, bytes, chunk, &written, nullptr) || written == 0) {
+        CloseFile();
+        RaiseFailure("EWriteError", "Stream write error");
+      }
+      bytes += written;
+      count -= written;
+    }
+  }
+
+  void Close() override {
+    if (!CloseFile()) RaiseFailure("EWriteError", "Stream write error");
+  }
+
+ private:
+  bool CloseFile() {
+    const bool closed = CloseHandle(File) != FALSE;
+    File = INVALID_HANDLE_VALUE;
+    return closed;
+  }
+
+  HANDLE File;
+};
+
 class TWindowsFileStream : public TStream {
  public:
   explicit TWindowsFileStream(HANDLE file) : File(file) {}
   ~TWindowsFileStream() override { CloseHandle(File); }
 
-  int32_t Read(void* destination, int32_t count) noexcept override {
+  int32_t ReadAt(int64_t offset, void* destination, int32_t count) noexcept override {
     auto* bytes = static_cast<char*>(destination);
     int32_t total = 0;
     while (total < count) {
+      // The offset rides in the request; ERROR_HANDLE_EOF past the end ends the read.
+      OVERLAPPED at{};
+      const uint64_t from = static_cast<uint64_t>(offset) + static_cast<uint64_t>(total);
+      at.Offset = static_cast<DWORD>(from);
+      at.OffsetHigh = static_cast<DWORD>(from >> 32);
       DWORD got = 0;
-      if (!ReadFile(File, bytes + total, static_cast<DWORD>(count - total), &got, nullptr) || got == 0) break;
+      if (!ReadFile(File, bytes + total, static_cast<DWORD>(count - total), &got, &at) || got == 0) break;
       total += static_cast<int32_t>(got);
     }
     return total;
-  }
-
-  void SeekFromCurrent(int32_t offset) noexcept override {
-    // A move before the start fails (ERROR_NEGATIVE_SEEK) and leaves the position as it was.
-    LARGE_INTEGER distance;
-    distance.QuadPart = offset;
-    SetFilePointerEx(File, distance, nullptr, FILE_CURRENT);
   }
 
  private:
@@ -111,7 +143,7 @@ class TWindowsFileSystem : public TFileSystem {
     return std::make_unique<TWindowsFileStream>(file);
   }
 
-  void SaveNewFile(const std::string& path, const uint8_t* bytes, size_t count) override {
+  std::unique_ptr<TOutputStream> CreateOutput(const std::string& path) override {
     // Windows refuses to empty a read-only file; Wine run by root does not, so ask first.
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
@@ -119,11 +151,7 @@ class TWindowsFileSystem : public TFileSystem {
     const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) RaiseFailure("EFCreateError", "Cannot create file " + path);
-    // The memory stream holds at most a signed 32-bit count of bytes: one write takes them all.
-    DWORD written = 0;
-    const bool wrote = count <= MAXDWORD && WriteFile(file, bytes, static_cast<DWORD>(count), &written, nullptr);
-    const bool closed = CloseHandle(file) != FALSE;
-    if (!wrote || written < count || !closed) RaiseFailure("EWriteError", "Stream write error");
+    return std::make_unique<TWindowsOutputStream>(file);
   }
 
   std::string ExpandPath(const std::string& path) override {

@@ -108,69 +108,54 @@ class TMemoryBlock {
 void* AllocateZeroedPages(size_t size) noexcept;
 void ReleasePages(void* pages, size_t size) noexcept;
 
-// A growable array, sized once with every entry 0. Sizing with a negative count or a byte size beyond
-// a signed 32-bit number raises ERangeError; lack of memory raises EOutOfMemory.
-template <typename T>
-class TDynArray {
- public:
-  void SetLength(int32_t count);
-  int32_t Length() const { return static_cast<int32_t>(Block.Size() / sizeof(T)); }
-  T* Data() const { return reinterpret_cast<T*>(Block.Data()); }
-  void Release() noexcept { Block.Release(); }
-
- private:
-  TMemoryBlock Block;
-};
-
-using TByteArray = TDynArray<uint8_t>;
-using TWordArray = TDynArray<uint16_t>;
+// A block of `size` zero bytes, or EOutOfMemory "Out of memory" when it cannot be had.
+TMemoryBlock AllocateBlock(size_t size);
 
 // ---------------------------------------------------------------------------------------------
 // Streams.
 
-// The input document, read from front to back.
+// The input document. The stream keeps its own position: reads at it advance it, and a channel
+// can be read from its own place in the file without moving the position.
 class TStream {
  public:
   virtual ~TStream() = default;
-  // Copies up to count bytes from the position and advances by as many; returns how many were
-  // copied, fewer at the end of the file and 0 on a read failure. Never raises.
-  virtual int32_t Read(void* destination, int32_t count) noexcept = 0;
-  // Moves the position by a signed offset. Past the end is allowed; a move before the start
-  // fails silently and leaves the position as it was.
-  virtual void SeekFromCurrent(int32_t offset) noexcept = 0;
+  // Copies up to count bytes from the given offset; returns how many were copied, fewer at the
+  // end of the file (none past it) and 0 on a read failure. Never raises.
+  virtual int32_t ReadAt(int64_t offset, void* destination, int32_t count) noexcept = 0;
+
+  // ReadAt the position, which then advances by as many bytes as were copied.
+  int32_t Read(void* destination, int32_t count) noexcept;
+  // Moves the position by a signed offset. Past the end is allowed (a move beyond the largest
+  // position stops there, as far past the end as any); a move before the start fails silently
+  // and leaves the position as it was.
+  void SeekFromCurrent(int64_t offset) noexcept;
+  int64_t Position() const noexcept { return Offset; }
+  void SetPosition(int64_t position) noexcept { Offset = position < 0 ? Offset : position; }
+
+ private:
+  int64_t Offset = 0;
 };
 
 // A stream over bytes already in memory (tests, fuzzing).
 class TBytesStream : public TStream {
  public:
   explicit TBytesStream(std::vector<uint8_t> bytes) : Content(std::move(bytes)) {}
-  int32_t Read(void* destination, int32_t count) noexcept override;
-  void SeekFromCurrent(int32_t offset) noexcept override;
-  int64_t Position() const { return Offset; }
+  int32_t ReadAt(int64_t offset, void* destination, int32_t count) noexcept override;
 
  private:
   std::vector<uint8_t> Content;
-  int64_t Offset = 0;
 };
 
-class TFileSystem;
-
-// The whole output file assembled in memory: one block whose size is set once.
-class TMemoryStream {
+// The output file, written front to back and closed once.
+class TOutputStream {
  public:
-  // Gives the stream exactly `size` bytes; EStreamError when memory runs short.
-  void SetSize(int32_t size);
-  int32_t Size() const { return static_cast<int32_t>(Block.Size()); }
-  uint8_t* Memory() const { return Block.Data(); }
-  void SetPosition(int32_t position) { Position = position; }
-  // Copies the bytes at the position, as far as the stream reaches; returns how many.
-  int32_t Write(const void* bytes, int32_t count);
-  // Creates (or empties) the file and writes every byte of the stream to it in one write.
-  void SaveToFile(TFileSystem& fileSystem, const std::string& path) const;
-
- private:
-  TMemoryBlock Block;
-  int32_t Position = 0;
+  virtual ~TOutputStream() = default;
+  // Writes all bytes. When the file takes fewer (a full disk), it is closed, keeping what it took,
+  // and EWriteError "Stream write error" is raised.
+  virtual void Write(const uint8_t* bytes, size_t count) = 0;
+  // Closes the file; EWriteError when closing reports lost bytes. A stream released without
+  // Close closes its file quietly.
+  virtual void Close() = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -202,10 +187,10 @@ class TFileSystem {
   // Opens an existing regular file for reading only, held without sharing until released.
   // Raises EFOpenError, "Cannot open file <path>".
   virtual std::unique_ptr<TStream> OpenInput(const std::string& path) = 0;
-  // Creates the file, or empties it when it exists, and writes the bytes with one write.
-  // EFCreateError "Cannot create file <path>" when it cannot be created (the held input
-  // included); EWriteError "Stream write error" when it takes fewer bytes than written.
-  virtual void SaveNewFile(const std::string& path, const uint8_t* bytes, size_t count) = 0;
+  // Creates the output file, or empties it when it exists, for writing without sharing.
+  // EFCreateError "Cannot create file <path>" when it cannot be created: a missing directory, a
+  // read-only file, a directory, a FIFO, the held input by any name, a file in use.
+  virtual std::unique_ptr<TOutputStream> CreateOutput(const std::string& path) = 0;
   // The absolute form of a path, "." and ".." resolved as text; "" when it cannot be formed.
   virtual std::string ExpandPath(const std::string& path) = 0;
   // The stored name of the entry that the last component of the path names; false when there
@@ -240,14 +225,5 @@ std::vector<std::string> HostArguments(int argc, char** argv);
 std::string HostModuleName(int argc, char** argv);
 // Called once at start: whatever the host must set up so that failures stay reports (signals).
 void PrepareHost();
-
-template <typename T>
-void TDynArray<T>::SetLength(int32_t count) {
-  const int64_t bytes = int64_t{count} * int64_t{sizeof(T)};
-  if (count < 0 || bytes > INT32_MAX) RaiseFailure("ERangeError", "Range check error");
-  TMemoryBlock sized;
-  if (bytes > 0 && !sized.Allocate(static_cast<size_t>(bytes))) RaiseFailure("EOutOfMemory", "Out of memory");
-  Block = std::move(sized);
-}
 
 }  // namespace varnholt

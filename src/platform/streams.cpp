@@ -1,4 +1,4 @@
-// Memory blocks, the in-memory input stream and the memory stream that holds the output file.
+// Memory blocks and the input streams' common part.
 #include <cstring>
 
 #include "platform/platform.h"
@@ -38,38 +38,29 @@ void TMemoryBlock::Release() noexcept {
   Length = 0;
 }
 
-int32_t TBytesStream::Read(void* destination, int32_t count) noexcept {
-  if (count <= 0 || Offset >= static_cast<int64_t>(Content.size())) return 0;
-  const int64_t available = static_cast<int64_t>(Content.size()) - Offset;
-  const int32_t take = static_cast<int32_t>(count < available ? count : available);
-  std::memcpy(destination, Content.data() + Offset, static_cast<size_t>(take));
-  Offset += take;
+TMemoryBlock AllocateBlock(size_t size) {
+  TMemoryBlock block;
+  if (!block.Allocate(size)) RaiseFailure("EOutOfMemory", "Out of memory");
+  return block;
+}
+
+int32_t TStream::Read(void* destination, int32_t count) noexcept {
+  const int32_t copied = ReadAt(Offset, destination, count);
+  Offset += copied;
+  return copied;
+}
+
+void TStream::SeekFromCurrent(int64_t offset) noexcept {
+  if (offset < 0 && Offset + offset < 0) return;
+  Offset = offset > INT64_MAX - Offset ? INT64_MAX : Offset + offset;
+}
+
+int32_t TBytesStream::ReadAt(int64_t offset, void* destination, int32_t count) noexcept {
+  const int64_t size = static_cast<int64_t>(Content.size());
+  if (count <= 0 || offset < 0 || offset >= size) return 0;
+  const int32_t take = static_cast<int32_t>(count < size - offset ? count : size - offset);
+  std::memcpy(destination, Content.data() + offset, static_cast<size_t>(take));
   return take;
-}
-
-void TBytesStream::SeekFromCurrent(int32_t offset) noexcept {
-  if (Offset + offset >= 0) Offset += offset;
-}
-
-void TMemoryStream::SetSize(int32_t size) {
-  TMemoryBlock sized;
-  if (size < 0 || !sized.Allocate(static_cast<size_t>(size)))
-    RaiseFailure("EStreamError", "Out of memory while expanding memory stream");
-  Block = std::move(sized);
-  Position = 0;
-}
-
-int32_t TMemoryStream::Write(const void* bytes, int32_t count) {
-  const int64_t room = static_cast<int64_t>(Block.Size()) - Position;
-  if (count <= 0 || Position < 0 || room <= 0) return 0;
-  const int32_t take = static_cast<int32_t>(count < room ? count : room);
-  std::memcpy(Block.Data() + Position, bytes, static_cast<size_t>(take));
-  Position += take;
-  return take;
-}
-
-void TMemoryStream::SaveToFile(TFileSystem& fileSystem, const std::string& path) const {
-  fileSystem.SaveNewFile(path, Block.Data(), Block.Size());
 }
 
 bool NoLeadBytes(unsigned char) { return false; }

@@ -171,26 +171,6 @@ TEST(OutputFile, AnOutputHeldByAnotherRunIsInUse) {
   EXPECT_EQ(ReadFileBytes(output), held);
 }
 
-TEST(OutputFile, ABufferBeyondTheMemoryLimitLeavesTheOutputAsItWas) {
-  if (AddressSanitizerBuild) GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
-  if (ProgramRunsUnderWine()) GTEST_SKIP() << "address space limit: POSIX host only";
-  TScratchDirectory scratch;
-  // 10000 x 10000: the plane (100 MB) fits under the limit, the pixel buffer (400 MB) does not.
-  // The document holds no channel data; the buffer is sized before any of it would be read.
-  TPsdFixture psd;
-  psd.Rows = 10000;
-  psd.Columns = 10000;
-  WriteFileBytes((scratch.Path / "art.psd").string(), WritePsd(psd));
-  const Bytes old = {'o', 'l', 'd'};
-  WriteFileBytes((scratch.Path / "art.flm").string(), old);
-  std::vector<std::string> command = ProgramCommand();
-  command.push_back("art.psd");
-  const TProcessResult run = RunProcess(command, "1\n0\n5\n", scratch.Path.string(), 256L << 20);
-  ExpectSaveFailure(scratch, "art.psd", run,
-                    FailureReport("EStreamError", "Out of memory while expanding memory stream"), WritePsd(psd));
-  EXPECT_EQ(ReadFileBytes((scratch.Path / "art.flm").string()), old);
-}
-
 TEST(OutputFile, ADirectoryOfTheOutputNameCannotBeCreated) {
   TScratchDirectory scratch;
   const Bytes psd = WritePsd(TwoByThree(0));

@@ -17,13 +17,25 @@ struct TModelReader {
 
   int64_t Available() const { return std::max<int64_t>(0, static_cast<int64_t>(File.size()) - Position); }
   bool Holds(int64_t count) const { return Available() >= count; }
-  uint32_t Number(int bytes) {
-    uint32_t value = 0;
+  uint64_t Number(int bytes) {
+    uint64_t value = 0;
     for (int i = 0; i < bytes; ++i) value = (value << 8) | File[static_cast<size_t>(Position++)];
     return value;
   }
-  void Move(int32_t offset) {
-    if (Position + offset >= 0) Position += offset;
+  // A big-endian number at the offset; bytes past the end count 0.
+  uint64_t NumberAt(int64_t offset, int bytes) const {
+    uint64_t value = 0;
+    for (int i = 0; i < bytes; ++i) {
+      const int64_t at = offset + i;
+      value = (value << 8) | (at < static_cast<int64_t>(File.size()) ? File[static_cast<size_t>(at)] : 0);
+    }
+    return value;
+  }
+  // A signed move; before the start it is refused, and beyond the largest position it stops there.
+  void Move(int64_t offset) {
+    const __int128 target = static_cast<__int128>(Position) + offset;
+    if (target < 0) return;
+    Position = target > INT64_MAX ? INT64_MAX : static_cast<int64_t>(target);
   }
   // Copies up to count bytes to the front of `into`; the rest of `into` keeps what it held.
   void ReadInto(uint8_t* into, int64_t count) {
@@ -69,51 +81,54 @@ void ModelDecodePackBits(const uint8_t* source, int64_t sourceCount, uint8_t* de
   }
 }
 
-TModelOutcome ModelConversion(const Bytes& document, const TModelAnswers& answers, uint64_t memoryLimit) {
+TModelOutcome ModelConversion(const Bytes& document, const TModelAnswers& answers, uint64_t sizeLimit) {
   const char* invalid = "Error: Invalid PSD file!";
   TModelReader file{document};
   if (!file.Holds(26)) return Refuse(invalid);
   if (std::memcmp(document.data(), "8BPS", 4) != 0) return Refuse(invalid);
+  const bool large = file.NumberAt(4, 2) == 2;  // a large document (PSB)
   file.Position = 12;
   const uint64_t channels = file.Number(2);
   const uint64_t rows = file.Number(4);
   const uint64_t columns = file.Number(4);
-  const uint32_t depth = file.Number(2);
-  const uint32_t mode = file.Number(2);
+  const uint64_t depth = file.Number(2);
+  const uint64_t mode = file.Number(2);
   if (mode != 3 || depth != 8) return Refuse("Error: PSD must be in 8bit/channel RGB mode");
   if (channels < 4) return Refuse("Error: PSD does not have an alpha cannel");
 
   TModelOutcome outcome;
-  if (rows > Int32Max || columns > Int32Max || rows * columns * 4 + 36 > Int32Max || 2 * channels * rows > Int32Max)
+  const uint64_t entryBytes = large ? 4 : 2;
+  if (rows > Int32Max || columns > Int32Max || rows * columns * 4 + 36 > Int32Max ||
+      entryBytes * channels * rows > Int32Max)
     return Fail(outcome, "ERangeError", "Range check error");
 
   for (int section = 0; section < 3; ++section) {
-    if (!file.Holds(4)) return Refuse(invalid);
-    file.Move(static_cast<int32_t>(file.Number(4)));
+    const int lengthBytes = large && section == 2 ? 8 : 4;
+    if (!file.Holds(lengthBytes)) return Refuse(invalid);
+    const uint64_t length = file.Number(lengthBytes);
+    // The length is a signed offset of its own width.
+    file.Move(lengthBytes == 8 ? static_cast<int64_t>(length) : static_cast<int64_t>(static_cast<int32_t>(length)));
   }
 
   const uint64_t planeSize = rows * columns;
-  outcome.LargestBlock = planeSize;
-  if (planeSize > memoryLimit) return Fail(outcome, "EOutOfMemory", "Out of memory");
-
   if (!file.Holds(2)) return Refuse(invalid);
-  const uint32_t compression = file.Number(2);
+  const uint64_t compression = file.Number(2);
   if (compression > 1) return Refuse("Error: PSD image data must be raw or RLE compressed");
 
   int64_t compressedLength[4] = {};
   if (compression == 1) {
-    const uint64_t tableSize = 2 * channels * rows;
-    outcome.LargestBlock = std::max(outcome.LargestBlock, tableSize);
-    if (tableSize > memoryLimit) return Fail(outcome, "EOutOfMemory", "Out of memory");
-    Bytes table(tableSize, 0);  // entries the file no longer supplies stay 0
-    file.ReadInto(table.data(), static_cast<int64_t>(table.size()));
+    // The whole table is read; entries the file no longer supplies are 0.
+    const int64_t table = file.Position;
     for (uint64_t c = 0; c < 4; ++c)
       for (uint64_t r = 0; r < rows; ++r) {
-        const size_t entry = 2 * (c * rows + r);
-        compressedLength[c] += table[entry] * 256 + table[entry + 1];
+        const int64_t entry = table + static_cast<int64_t>(entryBytes * (c * rows + r));
+        if (entry >= static_cast<int64_t>(document.size())) break;
+        compressedLength[c] += static_cast<int64_t>(file.NumberAt(entry, static_cast<int>(entryBytes)));
       }
     for (int64_t length : compressedLength)
       if (length > Int32Max) return Fail(outcome, "ERangeError", "Range check error");
+    file.Position = std::min<int64_t>(table + static_cast<int64_t>(entryBytes * channels * rows),
+                                      static_cast<int64_t>(document.size()));
   }
 
   outcome.AskedQuestions = true;
@@ -124,8 +139,10 @@ TModelOutcome ModelConversion(const Bytes& document, const TModelAnswers& answer
   if (slot == 0) return Fail(outcome, "EDivByZero", "Division by zero");
 
   const uint64_t fileSize = planeSize * 4 + 36;
-  outcome.LargestBlock = std::max(outcome.LargestBlock, fileSize);
-  if (fileSize > memoryLimit) return Fail(outcome, "EStreamError", "Out of memory while expanding memory stream");
+  if (fileSize > sizeLimit) {
+    outcome.Kind = TModelOutcome::TooLarge;
+    return outcome;
+  }
 
   Bytes filmstrip;
   filmstrip.reserve(fileSize);
@@ -135,9 +152,11 @@ TModelOutcome ModelConversion(const Bytes& document, const TModelAnswers& answer
     if (compression == 0) {
       file.ReadInto(plane.data(), static_cast<int64_t>(planeSize));
     } else {
-      const uint64_t length = static_cast<uint64_t>(compressedLength[c]);
-      outcome.LargestBlock = std::max(outcome.LargestBlock, length);
-      if (length > memoryLimit) return Fail(outcome, "EOutOfMemory", "Out of memory");
+      // Past the end of the file the block is zeros. Two zero bytes give at least one sample, so
+      // of those only the first 2 x the plane (and a packet cut at the end) can be decoded: the
+      // model holds no more of them, whatever length the row counts claim.
+      const uint64_t length =
+          std::min<uint64_t>(static_cast<uint64_t>(compressedLength[c]), static_cast<uint64_t>(file.Available()) + 2 * planeSize + 2);
       Bytes block(length, 0);
       file.ReadInto(block.data(), static_cast<int64_t>(length));
       ModelDecodePackBits(block.data(), static_cast<int64_t>(length), plane.data(), static_cast<int64_t>(planeSize));

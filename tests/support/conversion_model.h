@@ -1,6 +1,8 @@
 // A second, independent account of what a conversion must give for a document: written byte by
 // byte from the file formats, sharing no code with the program, so that the end-to-end tables
-// and the fuzzers can compare the program against it on any bytes at all.
+// and the fuzzers can compare the program against it on any bytes at all. It is the plainest
+// reading of the formats: one plane that every channel is loaded into in turn, each channel
+// read as one stream right after the one before, and the whole file built in memory.
 #pragma once
 
 #include <cstdint>
@@ -17,20 +19,20 @@ struct TModelAnswers {
 };
 
 struct TModelOutcome {
-  enum TKind { Refused, Failed, Saved };
+  enum TKind { Refused, Failed, Saved, TooLarge };
   TKind Kind = Refused;
   std::string Refusal;  // the refusal line, without its line end
   std::string FailureClass;
   std::string FailureMessage;
   bool AskedQuestions = false;  // the three prompts were shown before the end
   Bytes Filmstrip;              // the saved file
-  uint64_t LargestBlock = 0;    // the largest buffer the conversion sizes, in bytes
 };
 
-// The outcome of converting `document` with the answers. A buffer of more than `memoryLimit`
-// bytes cannot be had: the model then fails where the program's sizing of that buffer fails.
+// The outcome of converting `document` with the answers. A conversion whose Filmstrip would be
+// larger than `sizeLimit` bytes is not carried out: its outcome is TooLarge, once the questions
+// have been asked.
 TModelOutcome ModelConversion(const Bytes& document, const TModelAnswers& answers,
-                              uint64_t memoryLimit = UINT64_MAX);
+                              uint64_t sizeLimit = UINT64_MAX);
 
 // PackBits decoding one byte at a time, as the format describes it.
 void ModelDecodePackBits(const uint8_t* source, int64_t sourceCount, uint8_t* destination, int64_t capacity);

@@ -45,12 +45,42 @@ std::unique_ptr<TStream> TMemoryFileSystem::OpenInput(const std::string& path) {
   return std::make_unique<THeldStream>(file->second, HeldInput);
 }
 
-void TMemoryFileSystem::SaveNewFile(const std::string& path, const uint8_t* bytes, size_t count) {
+namespace {
+
+// Writes append to the file's bytes as far as the disk has room; a full disk closes the file.
+class TMemoryOutputStream : public TOutputStream {
+ public:
+  TMemoryOutputStream(TMemoryFileSystem& fileSystem, Bytes& file) : FileSystem(fileSystem), File(file) {
+    FileSystem.OutputOpen = true;
+  }
+  ~TMemoryOutputStream() override { FileSystem.OutputOpen = false; }
+
+  void Write(const uint8_t* bytes, size_t count) override {
+    if (!FileSystem.OutputOpen) RaiseFailure("EWriteError", "Stream write error");
+    FileSystem.WriteSizes.push_back(count);
+    const size_t room = FileSystem.DiskRoom - std::min(FileSystem.DiskRoom, File.size());
+    File.insert(File.end(), bytes, bytes + std::min(count, room));
+    if (count > room) {
+      FileSystem.OutputOpen = false;
+      RaiseFailure("EWriteError", "Stream write error");
+    }
+  }
+
+  void Close() override { FileSystem.OutputOpen = false; }
+
+ private:
+  TMemoryFileSystem& FileSystem;
+  Bytes& File;
+};
+
+}  // namespace
+
+std::unique_ptr<TOutputStream> TMemoryFileSystem::CreateOutput(const std::string& path) {
   Saves.push_back(path);
   if (path == HeldInput || ReadOnly.count(path) != 0) RaiseFailure("EFCreateError", "Cannot create file " + path);
-  const size_t written = std::min(count, DiskRoom);
-  Files[path].assign(bytes, bytes + written);
-  if (written < count) RaiseFailure("EWriteError", "Stream write error");
+  Bytes& file = Files[path];
+  file.clear();
+  return std::make_unique<TMemoryOutputStream>(*this, file);
 }
 
 std::string TMemoryFileSystem::ExpandPath(const std::string& path) {

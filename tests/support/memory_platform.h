@@ -35,20 +35,22 @@ class TMemoryFileSystem : public TFileSystem {
 
   const TPathSyntax& Syntax() const override { return PathSyntax; }
   std::unique_ptr<TStream> OpenInput(const std::string& path) override;
-  void SaveNewFile(const std::string& path, const uint8_t* bytes, size_t count) override;
+  std::unique_ptr<TOutputStream> CreateOutput(const std::string& path) override;
   std::string ExpandPath(const std::string& path) override;
   bool FindStoredName(const std::string& path, std::string& storedName) override;
 
   const TPathSyntax& PathSyntax;
   std::map<std::string, Bytes> Files;
   std::set<std::string> ReadOnly;       // paths whose creation fails
-  size_t DiskRoom = SIZE_MAX;           // bytes a save can write before the disk is full
+  size_t DiskRoom = SIZE_MAX;           // bytes an output can take before the disk is full
   std::string HeldInput;                // the path opened for input, while held
   std::string CurrentDirectory = "/work";
   // Upper-cased walked path -> stored name of its last component; every lookup is logged.
   std::map<std::string, std::string> StoredNames;
   std::vector<std::string> Lookups;
-  std::vector<std::string> Saves;
+  std::vector<std::string> Saves;       // every output created, in order
+  std::vector<size_t> WriteSizes;       // the size of every write to an output
+  bool OutputOpen = false;              // an output is created and not yet closed
 };
 
 }  // namespace varnholt::fixtures

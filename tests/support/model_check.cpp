@@ -7,7 +7,11 @@
 
 namespace varnholt::fixtures {
 
-std::string ConversionDifference(const Bytes& document, const TModelAnswers& answers, uint64_t memoryLimit) {
+std::string ConversionDifference(const Bytes& document, const TModelAnswers& answers, const TBandSizes& sizes,
+                                 uint64_t sizeLimit) {
+  const TModelOutcome expected = ModelConversion(document, answers, sizeLimit);
+  if (expected.Kind == TModelOutcome::TooLarge) return "";
+
   const std::string outputPath = "/work/sheet.flm";
   TMemoryConsoleDevice device(std::to_string(answers.FrameHeight) + "\n" + std::to_string(answers.Leading) + "\n" +
                               std::to_string(answers.FramesPerSecond) + "\n");
@@ -16,14 +20,14 @@ std::string ConversionDifference(const Bytes& document, const TModelAnswers& ans
   TBytesStream input(document);
   std::optional<EFailure> failure;
   try {
-    ConvertPsd(input, outputPath, console, fileSystem);
+    ConvertPsd(input, outputPath, console, fileSystem, sizes);
   } catch (const EFailure& raised) {
     failure = raised;
   }
   console.WritePending();
 
-  const TModelOutcome expected = ModelConversion(document, answers, memoryLimit);
   const std::string failed = failure ? std::string(failure->ClassName) + ": " + failure->Message : "no failure";
+  if (fileSystem.OutputOpen) return "the output was left open";
   switch (expected.Kind) {
     case TModelOutcome::Refused:
       if (failure) return "a refused document failed with " + failed;
@@ -40,9 +44,11 @@ std::string ConversionDifference(const Bytes& document, const TModelAnswers& ans
     case TModelOutcome::Saved:
       if (failure) return "a conversion failed with " + failed;
       if (device.Output != DialoguePrompts) return "console of a conversion shows: " + device.Output;
-      if (fileSystem.Saves != std::vector<std::string>{outputPath}) return "not exactly one save to the output path";
+      if (fileSystem.Saves != std::vector<std::string>{outputPath}) return "not exactly one output created";
       if (fileSystem.Files[outputPath] != expected.Filmstrip) return "Filmstrip bytes differ";
       return "";
+    case TModelOutcome::TooLarge:
+      break;
   }
   return "unknown outcome";
 }

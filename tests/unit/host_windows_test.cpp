@@ -63,9 +63,7 @@ TEST_F(WindowsHost, TheInputIsHeldWithoutSharing) {
   {
     const std::unique_ptr<TStream> input = FileSystem.OpenInput("held.psd");
     EXPECT_EQ(FailureOf([&] { FileSystem.OpenInput("held.psd"); }), "EFOpenError: Cannot open file held.psd");
-    const uint8_t bytes[2] = {1, 2};
-    EXPECT_EQ(FailureOf([&] { FileSystem.SaveNewFile("held.psd", bytes, 2); }),
-              "EFCreateError: Cannot create file held.psd");
+    EXPECT_EQ(FailureOf([&] { FileSystem.CreateOutput("held.psd"); }), "EFCreateError: Cannot create file held.psd");
     // Nor can another program open it, not even for reading with every kind of sharing.
     const HANDLE other = CreateFileA("held.psd", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -81,7 +79,7 @@ TEST_F(WindowsHost, OnlyAFileOnADiskIsAnInput) {
     EXPECT_EQ(FailureOf([&] { FileSystem.OpenInput(path); }), "EFOpenError: Cannot open file " + path);
 }
 
-TEST_F(WindowsHost, ReadsCopyWhatThereIsAndSeeksStayInsideTheFile) {
+TEST_F(WindowsHost, ReadsCopyWhatThereIsAtAnyOffset) {
   WriteWhole("ten.psd", "0123456789");
   const std::unique_ptr<TStream> input = FileSystem.OpenInput("ten.psd");
   char bytes[16] = {};
@@ -96,23 +94,35 @@ TEST_F(WindowsHost, ReadsCopyWhatThereIsAndSeeksStayInsideTheFile) {
   input->SeekFromCurrent(-104);
   EXPECT_EQ(input->Read(bytes, 1), 1);
   EXPECT_EQ(bytes[0], '6');
+  // A channel is read from its own place without moving the position.
+  EXPECT_EQ(input->ReadAt(8, bytes, 4), 2);
+  EXPECT_EQ(std::string(bytes, 2), "89");
+  EXPECT_EQ(input->ReadAt(int64_t{1} << 40, bytes, 4), 0);
+  EXPECT_EQ(input->Read(bytes, 1), 1);
+  EXPECT_EQ(bytes[0], '7');
 }
 
-TEST_F(WindowsHost, SavingReplacesAFileButNeverAReadOnlyOneOrADirectory) {
+TEST_F(WindowsHost, TheOutputReplacesAFileButNeverAReadOnlyOneOrADirectory) {
   const std::string film = "FILM";
   const auto* bytes = reinterpret_cast<const uint8_t*>(film.data());
   WriteWhole("longer.flm", std::string(1000, 'x'));
-  FileSystem.SaveNewFile("longer.flm", bytes, film.size());
+  {
+    const std::unique_ptr<TOutputStream> output = FileSystem.CreateOutput("longer.flm");
+    EXPECT_EQ(ReadWhole("longer.flm"), "");  // emptied at once
+    output->Write(bytes, 2);
+    output->Write(bytes + 2, 2);
+    output->Close();
+  }
   EXPECT_EQ(ReadWhole("longer.flm"), "FILM");
 
   WriteWhole("kept.flm", "keep");
   ASSERT_TRUE(SetFileAttributesA("kept.flm", FILE_ATTRIBUTE_READONLY));
-  EXPECT_EQ(FailureOf([&] { FileSystem.SaveNewFile("kept.flm", bytes, film.size()); }),
+  EXPECT_EQ(FailureOf([&] { FileSystem.CreateOutput("kept.flm"); }),
             "EFCreateError: Cannot create file kept.flm");
   EXPECT_EQ(ReadWhole("kept.flm"), "keep");
-  EXPECT_EQ(FailureOf([&] { FileSystem.SaveNewFile("Sprite Sheets", bytes, film.size()); }),
+  EXPECT_EQ(FailureOf([&] { FileSystem.CreateOutput("Sprite Sheets"); }),
             "EFCreateError: Cannot create file Sprite Sheets");
-  EXPECT_EQ(FailureOf([&] { FileSystem.SaveNewFile("no such\\x.flm", bytes, film.size()); }),
+  EXPECT_EQ(FailureOf([&] { FileSystem.CreateOutput("no such\\x.flm"); }),
             "EFCreateError: Cannot create file no such\\x.flm");
 }
 
