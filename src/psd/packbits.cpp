@@ -48,14 +48,30 @@ size_t DecodePackBitsPart(TPackBitsDecoder& decoder, const uint8_t* source, size
       decoder.Value = *source++;
       decoder.Pending = TPackBitsDecoder::Run;
     } else {
+      // A packet whose bytes are at hand and whose output fits is done at once; any other is
+      // left pending and finished by the branches above, in this call or the next.
       const int header = static_cast<int8_t>(*source++);
+      const size_t room = static_cast<size_t>(destinationEnd - destination);
       if (header >= 0) {
-        decoder.Pending = TPackBitsDecoder::Literal;
-        decoder.PendingLeft = static_cast<uint32_t>(header + 1);
+        const size_t count = static_cast<size_t>(header) + 1;
+        if (count <= room && count <= static_cast<size_t>(sourceEnd - source)) {
+          std::memcpy(destination, source, count);
+          destination += count;
+          source += count;
+        } else {
+          decoder.Pending = TPackBitsDecoder::Literal;
+          decoder.PendingLeft = static_cast<uint32_t>(count);
+        }
       } else if (header != -128) {
         // A run header as the block's last byte produces nothing; -128 is a no-operation header.
-        decoder.Pending = TPackBitsDecoder::RunValue;
-        decoder.PendingLeft = static_cast<uint32_t>(1 - header);
+        const size_t count = static_cast<size_t>(1 - header);
+        if (count <= room && source != sourceEnd) {
+          std::memset(destination, *source++, count);
+          destination += count;
+        } else {
+          decoder.Pending = TPackBitsDecoder::RunValue;
+          decoder.PendingLeft = static_cast<uint32_t>(count);
+        }
       }
     }
   }
