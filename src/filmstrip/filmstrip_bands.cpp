@@ -4,17 +4,15 @@
 
 namespace varnholt {
 
-void StartFilmstrip(TFilmstripWriter& writer, const TBandSizes& sizes) {
-  // Whole bands fill the buffer exactly, so that every write but the last is of the same size.
+void StartFilmstripPiece(TFilmstripPiece& piece, const TBandSizes& sizes) {
+  // Whole bands fill a piece exactly, so that every write but the last is of the same size.
   const size_t bandBytes = 4 * sizes.BandSamples;
-  writer.PixelCapacity = (sizes.WriteBytes + bandBytes - 1) / bandBytes * bandBytes;
-  writer.Pixels = AllocateBlock(writer.PixelCapacity + sizeof(TFilmstripTail));
-  writer.Filled = 0;
+  piece.PixelCapacity = (sizes.WriteBytes + bandBytes - 1) / bandBytes * bandBytes;
+  piece.Bytes = AllocateBlock(piece.PixelCapacity + sizeof(TFilmstripTail));
+  piece.Filled = 0;
 }
 
-void CreateFilmstripFile(TFilmstripWriter& writer, TFileSystem& fileSystem, const std::string& outputPath) {
-  writer.Output = fileSystem.CreateOutput(outputPath);
-}
+bool PieceHoldsBand(const TFilmstripPiece& piece, size_t count) { return piece.Filled + 4 * count <= piece.PixelCapacity; }
 
 void InterleaveBand(const uint8_t* const (&strips)[4], size_t count, uint8_t* pixels) {
   const uint8_t* red = strips[0];
@@ -55,23 +53,19 @@ void InterleaveBand(const uint8_t* const (&strips)[4], size_t count, uint8_t* pi
   }
 }
 
-static void WritePending(TFilmstripWriter& writer) {
-  if (writer.Filled > 0) writer.Output->Write(writer.Pixels.Data(), writer.Filled);
-  writer.Filled = 0;
+void AppendBand(TFilmstripPiece& piece, const uint8_t* const (&strips)[4], size_t count) {
+  InterleaveBand(strips, count, piece.Bytes.Data() + piece.Filled);
+  piece.Filled += 4 * count;
 }
 
-void WriteFilmstripBand(TFilmstripWriter& writer, const uint8_t* const (&strips)[4], size_t count) {
-  if (writer.Filled + 4 * count > writer.PixelCapacity) WritePending(writer);
-  InterleaveBand(strips, count, writer.Pixels.Data() + writer.Filled);
-  writer.Filled += 4 * count;
+void AppendTail(TFilmstripPiece& piece, const TFilmstripTail& tail) {
+  std::memcpy(piece.Bytes.Data() + piece.Filled, &tail, sizeof tail);
+  piece.Filled += sizeof tail;
 }
 
-void FinishFilmstrip(TFilmstripWriter& writer, const TFilmstripTail& tail) {
-  // The buffer keeps room for the tail behind a full load of pixels.
-  std::memcpy(writer.Pixels.Data() + writer.Filled, &tail, sizeof tail);
-  writer.Filled += sizeof tail;
-  WritePending(writer);
-  writer.Output->Close();
+void WriteFilmstripPiece(TOutputStream& output, TFilmstripPiece& piece) {
+  if (piece.Filled > 0) output.Write(piece.Bytes.Data(), piece.Filled);
+  piece.Filled = 0;
 }
 
 }  // namespace varnholt

@@ -1,9 +1,11 @@
 // The Filmstrip side of the band engine: the interleave of four strips into pixels, writes of
-// whole bands in large pieces with the tail behind the last pixel, and a disk that fills up.
+// whole bands in large pieces with the tail behind the last pixel, and a disk that fills up
+// while the next pieces are being assembled.
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "driver/convert_psd.h"
 #include "filmstrip/filmstrip_bands.h"
 #include "support/memory_platform.h"
 
@@ -36,29 +38,24 @@ struct TWrittenFile {
   bool LeftOpen = false;
 };
 
-// Writes `bands` bands of `bandSamples` pixels whose samples are their pixel's index (mod 256)
-// plus the channel, then the tail, on a disk with `diskRoom` bytes.
-TWrittenFile WriteStrip(const TBandSizes& sizes, size_t bands, size_t lastBand, size_t diskRoom = SIZE_MAX) {
+// A raw document of `rows` x `columns` pixels whose samples are their pixel's index (mod 256) plus
+// the channel, converted in pieces of the given sizes on a disk with `diskRoom` bytes.
+TWrittenFile ConvertStrip(uint32_t rows, uint32_t columns, const TBandSizes& sizes, size_t diskRoom = SIZE_MAX) {
+  fixtures::TPsdFixture psd;
+  psd.Rows = rows;
+  psd.Columns = columns;
+  for (size_t c = 0; c < 4; ++c) {
+    psd.Planes.emplace_back(size_t{rows} * columns);
+    for (size_t i = 0; i < psd.Planes[c].size(); ++i) psd.Planes[c][i] = static_cast<uint8_t>(i + c);
+  }
+  fixtures::TMemoryConsoleDevice device("2\n1\n12\n");
+  TConsole console(device);
   fixtures::TMemoryFileSystem fileSystem;
   fileSystem.DiskRoom = diskRoom;
+  TBytesStream input(fixtures::WritePsd(psd));
   TWrittenFile result;
   try {
-    TFilmstripWriter writer;
-    StartFilmstrip(writer, sizes);
-    CreateFilmstripFile(writer, fileSystem, "/work/strip.flm");
-    size_t pixel = 0;
-    for (size_t band = 0; band < bands; ++band) {
-      const size_t count = band + 1 == bands ? lastBand : sizes.BandSamples;
-      std::vector<Bytes> strips(4, Bytes(count));
-      for (size_t c = 0; c < 4; ++c)
-        for (size_t i = 0; i < count; ++i) strips[c][i] = static_cast<uint8_t>(pixel + i + c);
-      const uint8_t* const samples[4] = {strips[0].data(), strips[1].data(), strips[2].data(), strips[3].data()};
-      WriteFilmstripBand(writer, samples, count);
-      pixel += count;
-    }
-    TFilmstripTail tail{};
-    std::fill(reinterpret_cast<uint8_t*>(&tail), reinterpret_cast<uint8_t*>(&tail) + sizeof tail, uint8_t{0x7A});
-    FinishFilmstrip(writer, tail);
+    ConvertPsd(input, "/work/strip.flm", console, fileSystem, sizes);
   } catch (const EFailure& failure) {
     result.Failure = std::string(failure.ClassName) + ": " + failure.Message;
   }
@@ -68,37 +65,47 @@ TWrittenFile WriteStrip(const TBandSizes& sizes, size_t bands, size_t lastBand, 
   return result;
 }
 
-Bytes StripBytes(size_t pixels) {
+// The file of ConvertStrip with the answers 2, 1 and 12.
+Bytes StripFile(uint32_t rows, uint32_t columns) {
   Bytes file;
-  for (size_t p = 0; p < pixels; ++p)
+  for (size_t p = 0; p < size_t{rows} * columns; ++p)
     for (size_t c = 0; c < 4; ++c) file.push_back(static_cast<uint8_t>(p + c));
-  file.insert(file.end(), 36, 0x7A);
+  file.insert(file.end(), {'R', 'a', 'n', 'd'});
+  fixtures::AppendLong(file, rows / 3);
+  fixtures::AppendLong(file, 0);
+  for (const uint32_t field : {columns, 2u, 1u, 12u}) fixtures::AppendWord(file, static_cast<uint16_t>(field));
+  file.insert(file.end(), 16, 0);
   return file;
 }
 
-TEST(FilmstripWriter, WritesWholeBandsInPiecesOfAtLeastTheWriteSizeThenTheTail) {
-  // Bands of 3 pixels (12 bytes), writes of at least 20 bytes: two bands (24 bytes) at a time.
-  const TWrittenFile written = WriteStrip({3, 1, 20}, 5, 2);
+TEST(FilmstripPieces, AreWholeBandsOfAtLeastTheWriteSizeWithTheTailBehindTheLast) {
+  // 14 pixels in bands of 3 (12 bytes), writes of at least 20 bytes: two bands at a time.
+  const TWrittenFile written = ConvertStrip(2, 7, {3, 1, 20});
   EXPECT_EQ(written.Failure, "");
-  EXPECT_EQ(written.File, StripBytes(4 * 3 + 2));
+  EXPECT_EQ(written.File, StripFile(2, 7));
   EXPECT_EQ(written.WriteSizes, (std::vector<size_t>{24, 24, 8 + 36}));
   EXPECT_FALSE(written.LeftOpen);
 
-  // The defaults: bands of 256 Ki pixels, 1 MiB written at a time.
-  const TWrittenFile large = WriteStrip(TBandSizes{}, 3, 5);
+  // The defaults: bands of 256 Ki pixels, a megabyte written at a time.
+  const TWrittenFile large = ConvertStrip(3, 174763, TBandSizes{});  // 524289 pixels
   EXPECT_EQ(large.Failure, "");
-  EXPECT_TRUE(large.File == StripBytes(2 * (size_t{1} << 18) + 5));
-  EXPECT_EQ(large.WriteSizes, (std::vector<size_t>{1 << 20, 1 << 20, 20 + 36}));
+  EXPECT_TRUE(large.File == StripFile(3, 174763));
+  EXPECT_EQ(large.WriteSizes, (std::vector<size_t>{1 << 20, 1 << 20, 4 + 36}));
+
+  // A file that fits one piece is written with one write.
+  EXPECT_EQ(ConvertStrip(1, 1, TBandSizes{}).WriteSizes, std::vector<size_t>{4 + 36});
 }
 
-TEST(FilmstripWriter, AFullDiskClosesTheFileWithTheBytesItTookAndFails) {
-  // Room for 30 bytes: the first write of 24 fits, the second is cut to 6.
-  const TWrittenFile written = WriteStrip({3, 1, 20}, 5, 2, 30);
-  EXPECT_EQ(written.Failure, "EWriteError: Stream write error");
-  const Bytes whole = StripBytes(14);
-  EXPECT_EQ(written.File, Bytes(whole.begin(), whole.begin() + 30));
-  EXPECT_EQ(written.WriteSizes, (std::vector<size_t>{24, 24}));
-  EXPECT_FALSE(written.LeftOpen);
+TEST(FilmstripPieces, AFullDiskClosesTheFileWithTheBytesItTookAndEndsTheConversion) {
+  // Room for 30 bytes: the first write of 24 fits, the second is cut to 6, and no more is written.
+  for (const TBandSizes& sizes : {TBandSizes{3, 1, 20}, TBandSizes{3, 2, 24}}) {
+    const TWrittenFile written = ConvertStrip(6, 7, sizes, 30);
+    EXPECT_EQ(written.Failure, "EWriteError: Stream write error");
+    const Bytes whole = StripFile(6, 7);
+    EXPECT_EQ(written.File, Bytes(whole.begin(), whole.begin() + 30));
+    EXPECT_EQ(written.WriteSizes, (std::vector<size_t>{24, 24}));
+    EXPECT_FALSE(written.LeftOpen);
+  }
 }
 
 }  // namespace
