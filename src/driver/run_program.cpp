@@ -27,7 +27,7 @@ int Run(const std::vector<std::string>& arguments, TConsole& console, TFileSyste
   console.WriteLine("");
   if (arguments.empty()) {
     console.WriteLine("  USAGE: ");
-    console.WriteLine("    Varnholt <file.psd>");
+    console.WriteLine("    Varnholt <file.psd|file.psb>");
   } else {
     const std::string& argument = arguments.back();
     // The input stays held, without sharing, until the conversion has returned or failed.

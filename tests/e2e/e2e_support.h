@@ -94,6 +94,9 @@ inline std::string MaskFailureAddress(std::string output) {
 inline const std::string Banner =
     "Varnholt 0.1\r\nPSD sprite sheets to Filmstrip cursor strips, by the Varnholt developers\r\n\r\n";
 
+// The usage text that follows the banner when no document is named.
+inline const std::string UsageText = "  USAGE: \r\n    Varnholt <file.psd|file.psb>\r\n";
+
 // The three prompts of a dialogue answered in full, as they stand on standard output.
 inline const std::string AllPrompts =
     "Enter cursor frame height: Enter cursor leading frame height: Enter frames per seconds: ";

@@ -112,7 +112,7 @@ TEST(Input, ArgumentsAfterAnEmptyOneAreNotCounted) {
   if (ProgramRunsUnderWine()) GTEST_SKIP() << "an empty argument: POSIX host only";
   TScratchDirectory scratch;
   const TProcessResult run = RunVarnholt({"", "b.psd"}, "", scratch.Path);
-  EXPECT_EQ(run.Output, Banner + "  USAGE: \r\n    Varnholt <file.psd>\r\n");
+  EXPECT_EQ(run.Output, Banner + UsageText);
   EXPECT_EQ(run.Errors, "");
   EXPECT_EQ(run.ExitStatus, 0);
 }

@@ -10,7 +10,7 @@ TEST(RunSequence, NoArgumentWritesBannerAndUsage) {
   TScratchDirectory scratch;
   for (const std::vector<std::string>& arguments : {std::vector<std::string>{}, std::vector<std::string>{""}}) {
     const TProcessResult run = RunVarnholt(arguments, "", scratch.Path);
-    EXPECT_EQ(run.Output, Banner + "  USAGE: \r\n    Varnholt <file.psd>\r\n");
+    EXPECT_EQ(run.Output, Banner + UsageText);
     EXPECT_EQ(run.Errors, "");
     EXPECT_EQ(run.ExitStatus, 0);
   }

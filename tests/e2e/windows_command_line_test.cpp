@@ -69,7 +69,7 @@ class WindowsProgram : public testing::Test {
 
 TEST_F(WindowsProgram, TwoQuotesAreNoArgument) {
   const TProcessResult alone = RunTyped("\"\"", "", Scratch.Path);
-  EXPECT_EQ(alone.Output, Banner + "  USAGE: \r\n    Varnholt <file.psd>\r\n");
+  EXPECT_EQ(alone.Output, Banner + UsageText);
   EXPECT_EQ(alone.ExitStatus, 0);
   // Nor do they end the arguments, as an empty argument would on POSIX.
   const TProcessResult before = RunTyped("\"\" b.psd", "", Scratch.Path);

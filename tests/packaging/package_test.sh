@@ -15,7 +15,7 @@ fail() {
   exit 1
 }
 
-usage=$(printf 'Varnholt 0.1\r\nPSD sprite sheets to Filmstrip cursor strips, by the Varnholt developers\r\n\r\n  USAGE: \r\n    Varnholt <file.psd>\r\n_')
+usage=$(printf 'Varnholt 0.1\r\nPSD sprite sheets to Filmstrip cursor strips, by the Varnholt developers\r\n\r\n  USAGE: \r\n    Varnholt <file.psd|file.psb>\r\n_')
 
 cpack --config "$build/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpack.log" 2>&1 ||
   { cat "$scratch/cpack.log"; fail "cpack"; }

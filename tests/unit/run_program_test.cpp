@@ -13,7 +13,7 @@ using fixtures::TMemoryFileSystem;
 
 const std::string Banner =
     "Varnholt 0.1\r\nPSD sprite sheets to Filmstrip cursor strips, by the Varnholt developers\r\n\r\n";
-const std::string Usage = "  USAGE: \r\n    Varnholt <file.psd>\r\n";
+const std::string Usage = "  USAGE: \r\n    Varnholt <file.psd|file.psb>\r\n";
 
 // A console whose one write, counted from 0, fails; the writes before and after it go through.
 class TOneFailingWriteDevice : public TMemoryConsoleDevice {
@@ -83,8 +83,9 @@ TEST(RunProgram, WritesBannerAndUsageAtTheEndOfARunOnAPipe) {
   TMemoryFileSystem fileSystem;
   EXPECT_EQ(RunProgram({}, "varnholt", console, fileSystem), 0);
   EXPECT_EQ(device.Output, Banner + Usage);
-  // On a pipe the five lines fit the buffer and wait for the end of the run.
-  EXPECT_EQ(device.WriteSizes, std::vector<size_t>{Banner.size() + Usage.size()});
+  // On a pipe the five lines wait in the buffer: 128 bytes are written when it fills, the rest
+  // at the end of the run.
+  EXPECT_EQ(device.WriteSizes, (std::vector<size_t>{128, Banner.size() + Usage.size() - 128}));
 }
 
 TEST(RunProgram, OpensOnlyTheLastArgumentAndReleasesIt) {
