@@ -189,6 +189,14 @@ Bytes OnePixel() {
   return WritePsd(OnePixelPsd(0x0A, 0x14, 0x1E, 0x28));
 }
 
+// The same as a large document: the last length has 8 bytes (34 to 41), code at 42, data at 44.
+Bytes OnePixelPsb(uint16_t compression = 0) {
+  TPsdFixture psd = OnePixelPsd(0x0A, 0x14, 0x1E, 0x28);
+  psd.Version = 2;
+  psd.Compression = compression;
+  return WritePsd(psd);
+}
+
 Bytes WithLong(Bytes document, size_t at, uint32_t value) {
   for (int i = 0; i < 4; ++i) document[at + i] = static_cast<uint8_t>(value >> (24 - 8 * i));
   return document;
@@ -242,6 +250,22 @@ TEST(BrokenInput, SectionLengthsAndRowCountsEndAsStated) {
        WithLong(OnePixel(), 34, static_cast<uint32_t>(-26)), notRawOrRle},
       {"a section length moves back to the start: the signature is read as a length",
        WithLong(OnePixel(), 26, static_cast<uint32_t>(-30)), invalid},
+      {"PSB: an 8-byte layer length beyond 32 bits moves past the end",
+       WithLong(OnePixelPsb(), 34, 0x00000001), invalid},
+      {"PSB: an 8-byte layer length of -2^63 would move before the start: the position stays",
+       WithLong(OnePixelPsb(), 34, 0x80000000), saved(Filmstrip({0x0A, 0x14, 0x1E, 0x28}, 1, 1))},
+      // -2 moves back onto the length's own last two bytes, FF FE, which are read as the code.
+      {"PSB: an 8-byte layer length of -2 moves two bytes back",
+       WithLong(WithLong(OnePixelPsb(), 34, 0xFFFFFFFF), 38, 0xFFFFFFFE), notRawOrRle},
+      // The table stands at 44 to 59, each count 00 00 00 02; the channel data at 60 is gone, so
+      // channels 0 and 1 decode zeros and channels 2 and 3 (count 0) repeat them.
+      {"PSB: 4-byte row counts, the table cut inside the third",
+       [] {
+         Bytes document = OnePixelPsb(1);
+         document.resize(44 + 4 + 4 + 2);
+         return document;
+       }(),
+       saved(Filmstrip(Bytes(4, 0), 1, 1))},
 
       // 2 rows of 3 columns: the table of 16 bytes ends after 5, so channel 0's counts are whole,
       // channel 1's first count keeps only its high byte, and every block is zeros.
