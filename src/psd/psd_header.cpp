@@ -87,6 +87,7 @@ TCompressedLengths SumCompressedLengths(TStream& input, const TPsdHeader& header
       lengths[channel] += count;
       if (++row == header.Rows) ++channel, row = 0;
     }
+    if (got < want) break;  // the file ends here: every later entry counts 0
   }
   input.SetPosition(tableStart + tableBytes);
   return lengths;
