@@ -30,7 +30,7 @@ Bytes CompressedBlock(const Bytes& plane) {
 }
 
 const Bytes& SpritePlane() {
-  static const Bytes plane = varnholt::bench::SpriteSheetContent(Side)[0];
+  static const Bytes plane = varnholt::bench::SpriteSheetRows(Side, 0, Side)[0];
   return plane;
 }
 

@@ -21,11 +21,12 @@ uint8_t Clamp(int value) { return static_cast<uint8_t>(std::clamp(value, 0, 255)
 
 }  // namespace
 
-std::vector<std::vector<uint8_t>> SpriteSheetContent(uint32_t size) {
-  std::vector<std::vector<uint8_t>> planes(4, std::vector<uint8_t>(size_t{size} * size, 0));
-  for (uint32_t y = 0; y < size; ++y) {
-    for (uint32_t x = 0; x < size; ++x) {
-      const uint32_t frame = (y / FrameSize) * (size / FrameSize) + x / FrameSize;
+std::vector<std::vector<uint8_t>> SpriteSheetRows(uint32_t columns, uint32_t firstRow, uint32_t rows) {
+  std::vector<std::vector<uint8_t>> planes(4, std::vector<uint8_t>(size_t{rows} * columns, 0));
+  const uint32_t framesAcross = columns / FrameSize;
+  for (uint32_t y = firstRow; y < firstRow + rows; ++y) {
+    for (uint32_t x = 0; x < columns; ++x) {
+      const uint32_t frame = (y / FrameSize) * framesAcross + x / FrameSize;
       const double u = x % FrameSize + 0.5;
       const double v = y % FrameSize + 0.5;
       // The body bobs and breathes from frame to frame.
@@ -61,7 +62,7 @@ std::vector<std::vector<uint8_t>> SpriteSheetContent(uint32_t size) {
       } else if (Hash(x, y, 2) % 997 == 0) {
         r = 255, g = 240, b = 160, a = 128 + static_cast<int>(Hash(x, y, 3) % 128);  // a spark
       }
-      const size_t at = size_t{y} * size + x;
+      const size_t at = size_t{y - firstRow} * columns + x;
       planes[0][at] = Clamp(r);
       planes[1][at] = Clamp(g);
       planes[2][at] = Clamp(b);
