@@ -5,6 +5,66 @@
 
 namespace varnholt {
 
+namespace {
+
+// A packet produces 1 to 128 bytes, mostly a few dozen: copies and fills of that size are done
+// inline, in stores that may overlap but never reach past the packet's bytes.
+using TChunk = uint8_t __attribute__((vector_size(16)));
+
+inline void FillRun(uint8_t* destination, uint8_t value, size_t count) {
+  if (count >= 16) {
+    const TChunk chunk = TChunk{} + value;
+    for (size_t at = 0; at + 16 < count; at += 16) std::memcpy(destination + at, &chunk, 16);
+    std::memcpy(destination + count - 16, &chunk, 16);
+  } else if (count >= 4) {
+    const uint64_t word = value * 0x0101010101010101u;
+    if (count >= 8) {
+      std::memcpy(destination, &word, 8);
+      std::memcpy(destination + count - 8, &word, 8);
+    } else {
+      std::memcpy(destination, &word, 4);
+      std::memcpy(destination + count - 4, &word, 4);
+    }
+  } else {
+    destination[0] = value;
+    destination[count / 2] = value;
+    destination[count - 1] = value;
+  }
+}
+
+inline void CopyLiteral(uint8_t* destination, const uint8_t* source, size_t count) {
+  if (count >= 16) {
+    TChunk chunk;
+    for (size_t at = 0; at + 16 < count; at += 16) {
+      std::memcpy(&chunk, source + at, 16);
+      std::memcpy(destination + at, &chunk, 16);
+    }
+    std::memcpy(&chunk, source + count - 16, 16);
+    std::memcpy(destination + count - 16, &chunk, 16);
+  } else if (count >= 4) {
+    uint64_t head, tail;
+    if (count >= 8) {
+      std::memcpy(&head, source, 8);
+      std::memcpy(&tail, source + count - 8, 8);
+      std::memcpy(destination, &head, 8);
+      std::memcpy(destination + count - 8, &tail, 8);
+    } else {
+      uint32_t head4, tail4;
+      std::memcpy(&head4, source, 4);
+      std::memcpy(&tail4, source + count - 4, 4);
+      std::memcpy(destination, &head4, 4);
+      std::memcpy(destination + count - 4, &tail4, 4);
+    }
+  } else {
+    const uint8_t first = source[0], middle = source[count / 2], last = source[count - 1];
+    destination[0] = first;
+    destination[count / 2] = middle;
+    destination[count - 1] = last;
+  }
+}
+
+}  // namespace
+
 TPackBitsDecoder StartPackBits(int64_t sourceCount) {
   TPackBitsDecoder decoder;
   decoder.SourceLeft = sourceCount > 0 ? sourceCount : 0;
@@ -55,7 +115,7 @@ size_t DecodePackBitsPart(TPackBitsDecoder& decoder, const uint8_t* source, size
       if (header >= 0) {
         const size_t count = static_cast<size_t>(header) + 1;
         if (count <= room && count <= static_cast<size_t>(sourceEnd - source)) {
-          std::memcpy(destination, source, count);
+          CopyLiteral(destination, source, count);
           destination += count;
           source += count;
         } else {
@@ -66,7 +126,7 @@ size_t DecodePackBitsPart(TPackBitsDecoder& decoder, const uint8_t* source, size
         // A run header as the block's last byte produces nothing; -128 is a no-operation header.
         const size_t count = static_cast<size_t>(1 - header);
         if (count <= room && source != sourceEnd) {
-          std::memset(destination, *source++, count);
+          FillRun(destination, *source++, count);
           destination += count;
         } else {
           decoder.Pending = TPackBitsDecoder::RunValue;
